@@ -1,0 +1,45 @@
+#include "render/clock_positions.h"
+
+namespace tickora {
+
+ClockPositions clockPositions;
+
+namespace {
+
+constexpr double kTwelfth = 1.0 / 12.0;
+constexpr double kSevenHundredTwentieth = 1.0 / 720.0;
+
+TimeSource timeSource = nullptr;
+
+}  // namespace
+
+std::int32_t SecondTick(const LocalTime& time) {
+    const std::int32_t second = time.wSecond;
+    const std::int32_t milliseconds = time.wMilliseconds;
+    return second * 12 + (milliseconds * 3) / 250;
+}
+
+std::int32_t MinuteStep(const LocalTime& time) {
+    const std::int32_t minute = time.wMinute;
+    const std::int32_t second = time.wSecond;
+    return minute * 12 + second / 5;
+}
+
+double HourTurn(const LocalTime& time) {
+    const std::int32_t hour = time.wHour;
+    const std::int32_t minute = time.wMinute;
+    return static_cast<double>(hour) * kTwelfth + static_cast<double>(minute) * kSevenHundredTwentieth;
+}
+
+double StepTurn(std::int32_t step) { return static_cast<double>(step) * kSevenHundredTwentieth; }
+
+void ResetClockPositions() {
+    clockPositions.lastSecondTick = -1;
+    clockPositions.lastMinuteStep = -1;
+}
+
+LocalTime ReadLocalTime() { return timeSource != nullptr ? timeSource() : PlatformLocalTime(); }
+
+void SetTimeSource(TimeSource source) { timeSource = source; }
+
+}  // namespace tickora

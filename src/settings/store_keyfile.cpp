@@ -1,0 +1,352 @@
+// Key store in a per-user GLib key file, $XDG_CONFIG_HOME/tickora/settings.ini.
+// Each registry key is a group named by its path, each value an entry that keeps
+// its type and exact bytes:
+//   PosX=dword:00000096          a 4-byte REG_DWORD
+//   Skin=sz:Classic              REG_SZ / REG_EXPAND_SZ whose bytes are clean UTF-16 text
+//   Odd=hex(1):41,00,42          anything else, byte for byte
+// Every primitive reads the file afresh and every change rewrites it atomically
+// (temporary file, fsync, rename) with mode 0600, so a killed clock leaves either
+// the old file or the new one. A file that cannot be read as a key file, or that
+// holds entries that do not decode, is moved aside to settings.ini.corrupt before
+// the first write replaces it.
+#include <glib.h>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/key_store.h"
+#include "settings/store_keyfile.h"
+
+namespace tickora::keystore {
+namespace {
+
+// Larger files are not settings this program wrote.
+constexpr goffset kMaxStoreBytes = 1 << 20;
+
+struct KeyFileDeleter {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
+
+struct GFreeDeleter {
+    void operator()(void* memory) const { g_free(memory); }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, GFreeDeleter>;
+
+struct StrvDeleter {
+    void operator()(gchar** list) const { g_strfreev(list); }
+};
+using StrvPtr = std::unique_ptr<gchar*, StrvDeleter>;
+
+struct OpenedKey {
+    std::string group;
+    bool writable;
+};
+
+struct Value {
+    std::uint32_t type;
+    std::vector<unsigned char> bytes;
+};
+
+struct Store {
+    KeyFilePtr file{g_key_file_new()};
+    bool damaged = false;
+};
+
+std::optional<std::string> Utf8(const char16_t* text) {
+    GPtr<gchar> utf8{g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text), -1, nullptr,
+                                     nullptr, nullptr)};
+    if (!utf8) return std::nullopt;
+    return std::string(utf8.get());
+}
+
+// Registry text as stored: an even byte count of UTF-16 with no null unit and no
+// lone surrogate. Anything else is kept as hex.
+std::optional<std::string> TextOf(const Value& value) {
+    if (value.bytes.size() % 2 != 0) return std::nullopt;
+    std::u16string units(value.bytes.size() / 2, u'\0');
+    if (!units.empty()) std::memcpy(units.data(), value.bytes.data(), value.bytes.size());
+    if (units.find(u'\0') != std::u16string::npos) return std::nullopt;
+    return Utf8(units.c_str());
+}
+
+std::string Encode(const Value& value) {
+    if (value.type == kTypeDword && value.bytes.size() == 4) {
+        std::uint32_t number = 0;
+        std::memcpy(&number, value.bytes.data(), 4);
+        char text[16];
+        std::snprintf(text, sizeof text, "dword:%08x", number);
+        return text;
+    }
+    if (value.type == kTypeSz || value.type == kTypeExpandSz) {
+        if (auto text = TextOf(value)) {
+            return (value.type == kTypeSz ? "sz:" : "expand_sz:") + *text;
+        }
+    }
+    std::string encoded = "hex(" + std::to_string(value.type) + "):";
+    for (std::size_t i = 0; i < value.bytes.size(); ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : ",%02x", value.bytes[i]);
+        encoded += pair;
+    }
+    return encoded;
+}
+
+bool ParseHexByte(std::string_view text, unsigned char* out) {
+    if (text.size() != 2 || !g_ascii_isxdigit(text[0]) || !g_ascii_isxdigit(text[1])) return false;
+    *out = static_cast<unsigned char>(g_ascii_xdigit_value(text[0]) * 16 +
+                                      g_ascii_xdigit_value(text[1]));
+    return true;
+}
+
+std::optional<Value> DecodeText(std::uint32_t type, std::string_view text) {
+    glong units = 0;
+    GPtr<gunichar2> utf16{g_utf8_to_utf16(text.data(), static_cast<glong>(text.size()), nullptr,
+                                          &units, nullptr)};
+    if (!utf16) return std::nullopt;
+    Value value{type, std::vector<unsigned char>(static_cast<std::size_t>(units) * 2)};
+    if (units > 0) std::memcpy(value.bytes.data(), utf16.get(), value.bytes.size());
+    return value;
+}
+
+std::optional<Value> DecodeDword(std::string_view digits) {
+    if (digits.size() != 8) return std::nullopt;
+    std::uint32_t number = 0;
+    for (char digit : digits) {
+        if (!g_ascii_isxdigit(digit)) return std::nullopt;
+        number = number * 16 + static_cast<std::uint32_t>(g_ascii_xdigit_value(digit));
+    }
+    Value value{kTypeDword, std::vector<unsigned char>(4)};
+    std::memcpy(value.bytes.data(), &number, 4);
+    return value;
+}
+
+std::optional<Value> DecodeHex(std::string_view text) {
+    // hex(<decimal type>):aa,bb,...
+    const auto close = text.find("):");
+    if (close == std::string_view::npos || close < 1 || close > 10) return std::nullopt;
+    std::uint64_t type = 0;
+    for (char digit : text.substr(0, close)) {
+        if (!g_ascii_isdigit(digit)) return std::nullopt;
+        type = type * 10 + static_cast<std::uint64_t>(digit - '0');
+    }
+    if (type > 0xFFFFFFFFu) return std::nullopt;
+    Value value{static_cast<std::uint32_t>(type), {}};
+    std::string_view bytes = text.substr(close + 2);
+    while (!bytes.empty()) {
+        unsigned char byte = 0;
+        if (!ParseHexByte(bytes.substr(0, 2), &byte)) return std::nullopt;
+        value.bytes.push_back(byte);
+        bytes.remove_prefix(2);
+        if (!bytes.empty()) {
+            if (bytes.front() != ',' || bytes.size() == 1) return std::nullopt;
+            bytes.remove_prefix(1);
+        }
+    }
+    return value;
+}
+
+std::optional<Value> Decode(std::string_view text) {
+    auto starts = [&](std::string_view prefix) {
+        if (text.substr(0, prefix.size()) != prefix) return false;
+        text.remove_prefix(prefix.size());
+        return true;
+    };
+    if (starts("dword:")) return DecodeDword(text);
+    if (starts("sz:")) return DecodeText(kTypeSz, text);
+    if (starts("expand_sz:")) return DecodeText(kTypeExpandSz, text);
+    if (starts("hex(")) return DecodeHex(text);
+    return std::nullopt;
+}
+
+std::optional<Value> ReadEntry(GKeyFile* file, const std::string& group, const std::string& name) {
+    GPtr<gchar> text{g_key_file_get_string(file, group.c_str(), name.c_str(), nullptr)};
+    if (!text) return std::nullopt;
+    return Decode(text.get());
+}
+
+// Drops every entry that does not decode, remembering that the file was damaged.
+void DropUndecodable(Store& store) {
+    GKeyFile* file = store.file.get();
+    StrvPtr groups{g_key_file_get_groups(file, nullptr)};
+    for (gchar** group = groups.get(); *group != nullptr; ++group) {
+        StrvPtr keys{g_key_file_get_keys(file, *group, nullptr, nullptr)};
+        for (gchar** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
+            if (!ReadEntry(file, *group, *key)) {
+                g_key_file_remove_key(file, *group, *key, nullptr);
+                store.damaged = true;
+            }
+        }
+    }
+}
+
+Store LoadStore() {
+    Store store;
+    const std::string path = StoreFilePath();
+    GStatBuf info;
+    if (g_stat(path.c_str(), &info) != 0) return store;
+    if (!S_ISREG(info.st_mode) || info.st_size > kMaxStoreBytes) {
+        store.damaged = true;
+        return store;
+    }
+    if (!g_key_file_load_from_file(store.file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) {
+        store.file.reset(g_key_file_new());
+        store.damaged = true;
+        return store;
+    }
+    DropUndecodable(store);
+    return store;
+}
+
+long SaveStore(const Store& store) {
+    const std::string path = StoreFilePath();
+    GPtr<gchar> folder{g_path_get_dirname(path.c_str())};
+    if (g_mkdir_with_parents(folder.get(), 0700) != 0) return kCannotWrite;
+    if (store.damaged) {
+        const std::string aside = path + ".corrupt";
+        if (g_file_test(path.c_str(), G_FILE_TEST_EXISTS) &&
+            std::rename(path.c_str(), aside.c_str()) != 0) {
+            return kCannotWrite;
+        }
+    }
+    gsize length = 0;
+    GPtr<gchar> data{g_key_file_to_data(store.file.get(), &length, nullptr)};
+    const bool written =
+        g_file_set_contents_full(path.c_str(), data.get(), static_cast<gssize>(length),
+                                 G_FILE_SET_CONTENTS_CONSISTENT, 0600, nullptr);
+    return written ? kSuccess : kCannotWrite;
+}
+
+// Group names are key paths; the few characters a key file cannot hold in a
+// group name are refused, as a registry refuses names it cannot store.
+std::optional<std::string> GroupOf(std::uintptr_t root, const char16_t* path) {
+    if (root != kCurrentUser || path == nullptr) return std::nullopt;
+    auto group = Utf8(path);
+    if (!group || group->empty() || group->find_first_of("[]\n\r") != std::string::npos) {
+        return std::nullopt;
+    }
+    return group;
+}
+
+std::optional<std::string> EntryOf(const char16_t* name) {
+    if (name == nullptr) return std::nullopt;
+    auto entry = Utf8(name);
+    if (!entry || entry->empty() || entry->find_first_of("=[]\n\r") != std::string::npos ||
+        g_ascii_isspace(entry->front()) || g_ascii_isspace(entry->back())) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+OpenedKey* Opened(Key key) { return static_cast<OpenedKey*>(key); }
+
+// A key file has no call that adds an empty group; adding an entry and taking it
+// away again leaves the group behind.
+void AddGroup(GKeyFile* file, const std::string& group) {
+    g_key_file_set_string(file, group.c_str(), "placeholder", "");
+    g_key_file_remove_key(file, group.c_str(), "placeholder", nullptr);
+}
+
+}  // namespace
+
+std::string ConfigHome() {
+    // Relative values are invalid by the base directory rules and are ignored.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') return config;
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr && home[0] != '\0' ? home : g_get_home_dir()) + "/.config";
+}
+
+std::string StoreFilePath() { return ConfigHome() + "/tickora/settings.ini"; }
+
+long OpenKey(std::uintptr_t root, const char16_t* path, std::uint32_t access, Key* key) {
+    *key = nullptr;
+    const auto group = GroupOf(root, path);
+    if (!group) return kFileNotFound;
+    const Store store = LoadStore();
+    if (!g_key_file_has_group(store.file.get(), group->c_str())) return kFileNotFound;
+    *key = new OpenedKey{*group, (access & kWrite & ~kRead) != 0};
+    return kSuccess;
+}
+
+long CreateKey(std::uintptr_t root, const char16_t* path, Key* key) {
+    *key = nullptr;
+    const auto group = GroupOf(root, path);
+    if (!group) return kInvalidParameter;
+    Store store = LoadStore();
+    bool added = false;
+    for (std::size_t end = 0; end != std::string::npos;) {
+        end = group->find('\\', end + 1);
+        const std::string level = group->substr(0, end);
+        if (!g_key_file_has_group(store.file.get(), level.c_str())) {
+            AddGroup(store.file.get(), level);
+            added = true;
+        }
+    }
+    if (added || store.damaged) {
+        const long status = SaveStore(store);
+        if (status != kSuccess) return status;
+    }
+    *key = new OpenedKey{*group, true};
+    return kSuccess;
+}
+
+long QueryValue(Key key, const char16_t* name, std::uint32_t* type, void* data,
+                std::uint32_t* size) {
+    const auto entry = EntryOf(name);
+    if (!entry) return kFileNotFound;
+    const Store store = LoadStore();
+    const auto value = ReadEntry(store.file.get(), Opened(key)->group, *entry);
+    if (!value) return kFileNotFound;
+    *type = value->type;
+    const auto needed = static_cast<std::uint32_t>(value->bytes.size());
+    if (data != nullptr && needed > *size) {
+        *size = needed;
+        return kMoreData;
+    }
+    if (data != nullptr && needed > 0) std::memcpy(data, value->bytes.data(), needed);
+    *size = needed;
+    return kSuccess;
+}
+
+long SetValue(Key key, const char16_t* name, std::uint32_t type, const void* data,
+              std::uint32_t size) {
+    if (!Opened(key)->writable) return kAccessDenied;
+    const auto entry = EntryOf(name);
+    if (!entry || (data == nullptr && size > 0)) return kInvalidParameter;
+    Store store = LoadStore();
+    Value value{type, std::vector<unsigned char>(size)};
+    if (size > 0) std::memcpy(value.bytes.data(), data, size);
+    const std::string encoded = Encode(value);
+    g_key_file_set_string(store.file.get(), Opened(key)->group.c_str(), entry->c_str(),
+                          encoded.c_str());
+    return SaveStore(store);
+}
+
+long DeleteValue(Key key, const char16_t* name) {
+    if (!Opened(key)->writable) return kAccessDenied;
+    const auto entry = EntryOf(name);
+    if (!entry) return kFileNotFound;
+    Store store = LoadStore();
+    if (!g_key_file_remove_key(store.file.get(), Opened(key)->group.c_str(), entry->c_str(),
+                               nullptr)) {
+        return kFileNotFound;
+    }
+    return SaveStore(store);
+}
+
+long CloseKey(Key key) {
+    delete Opened(key);
+    return kSuccess;
+}
+
+}  // namespace tickora::keystore

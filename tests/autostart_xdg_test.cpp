@@ -1,0 +1,60 @@
+#include <glib.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/autostart.h"
+#include "settings/autostart_xdg.h"
+#include "support/scratch_store.h"
+
+namespace tickora {
+namespace {
+
+// What a desktop session would run: the Exec line parsed as the specification
+// of desktop entries says.
+std::string ExecArgument(const std::string& entryPath) {
+    GKeyFile* entry = g_key_file_new();
+    EXPECT_TRUE(g_key_file_load_from_file(entry, entryPath.c_str(), G_KEY_FILE_NONE, nullptr));
+    gchar* exec = g_key_file_get_string(entry, "Desktop Entry", "Exec", nullptr);
+    g_key_file_free(entry);
+    if (exec == nullptr) return {};
+    gint argc = 0;
+    gchar** argv = nullptr;
+    // %% stands for a literal %; the shell-like parse takes care of the quoting.
+    std::string line = exec;
+    g_free(exec);
+    for (auto at = line.find("%%"); at != std::string::npos; at = line.find("%%", at + 1)) {
+        line.erase(at, 1);
+    }
+    std::string argument;
+    if (g_shell_parse_argv(line.c_str(), &argc, &argv, nullptr) && argc == 1) argument = argv[0];
+    g_strfreev(argv);
+    return argument;
+}
+
+TEST(Autostart, EntryRunsTheExecutableAndIsDeletedAgain) {
+    testing::ScratchStore store;
+    const std::string entry = AutostartEntryPath();
+    EXPECT_EQ(entry, store.configHome() + "/autostart/tickora.desktop");
+
+    WriteAutostart(u"/opt/tickora/bin/tickora");
+    ASSERT_TRUE(g_file_test(entry.c_str(), G_FILE_TEST_IS_REGULAR));
+    EXPECT_EQ(ExecArgument(entry), "/opt/tickora/bin/tickora");
+
+    DeleteAutostart();
+    EXPECT_FALSE(g_file_test(entry.c_str(), G_FILE_TEST_EXISTS));
+    DeleteAutostart();
+}
+
+TEST(Autostart, OddCharactersInThePathSurviveTheExecLine) {
+    testing::ScratchStore store;
+    const std::u16string odd = u"/home/ann/My Clocks/\"100%\" $HOME `x` \\ Zeit/tickora";
+    WriteAutostart(odd.c_str());
+    EXPECT_EQ(ExecArgument(AutostartEntryPath()),
+              "/home/ann/My Clocks/\"100%\" $HOME `x` \\ Zeit/tickora");
+}
+
+}  // namespace
+}  // namespace tickora

@@ -1,0 +1,83 @@
+#include "render/clock_positions.h"
+
+#include <gtest/gtest.h>
+
+namespace tickora {
+namespace {
+
+LocalTime At(int hour, int minute, int second, int milliseconds) {
+    return LocalTime{static_cast<std::uint16_t>(hour), static_cast<std::uint16_t>(minute),
+                     static_cast<std::uint16_t>(second), static_cast<std::uint16_t>(milliseconds)};
+}
+
+TEST(ClockPositions, WorkedTimes) {
+    EXPECT_EQ(SecondTick(At(0, 0, 0, 0)), 0);
+    EXPECT_EQ(MinuteStep(At(0, 0, 0, 0)), 0);
+    EXPECT_EQ(HourTurn(At(0, 0, 0, 0)), 0.0);
+
+    const LocalTime afternoon = At(12, 34, 56, 789);
+    EXPECT_EQ(SecondTick(afternoon), 681);
+    EXPECT_EQ(MinuteStep(afternoon), 419);
+    EXPECT_NEAR(HourTurn(afternoon), 1.0472222222, 1e-9);
+
+    const LocalTime lastMoment = At(23, 59, 59, 999);
+    EXPECT_EQ(SecondTick(lastMoment), 719);
+    EXPECT_EQ(MinuteStep(lastMoment), 719);
+    EXPECT_NEAR(HourTurn(lastMoment), 1.9986111111, 1e-9);
+}
+
+TEST(ClockPositions, MillisecondBoundariesOfTheTicks) {
+    const int boundaries[][2] = {{83, 0},   {84, 1},   {166, 1},  {167, 2},  {249, 2},
+                                 {250, 3},  {499, 5},  {500, 6},  {916, 10}, {917, 11},
+                                 {999, 11}};
+    for (const auto& [milliseconds, offset] : boundaries) {
+        EXPECT_EQ(SecondTick(At(9, 0, 0, milliseconds)), offset) << milliseconds << " ms";
+    }
+    EXPECT_EQ(SecondTick(At(9, 0, 30, 0)), 360);
+}
+
+TEST(ClockPositions, MinuteStepMovesEveryFiveSecondsAndIgnoresMilliseconds) {
+    EXPECT_EQ(MinuteStep(At(3, 7, 4, 999)), 84);
+    EXPECT_EQ(MinuteStep(At(3, 7, 5, 0)), 85);
+    EXPECT_EQ(HourTurn(At(3, 7, 4, 0)), HourTurn(At(3, 7, 59, 999)));
+}
+
+TEST(ClockPositions, HourTurnKeepsTheAfternoonPastOne) {
+    EXPECT_GE(HourTurn(At(12, 0, 0, 0)), 1.0);
+    EXPECT_LT(HourTurn(At(23, 59, 0, 0)), 2.0);
+    // 13:00 points where 1:00 does.
+    EXPECT_NEAR(HourTurn(At(13, 0, 0, 0)) - 1.0, HourTurn(At(1, 0, 0, 0)), 1e-15);
+}
+
+TEST(ClockPositions, QuarterPositionsAreExact) {
+    EXPECT_EQ(StepTurn(0), 0.0);
+    EXPECT_EQ(StepTurn(180), 0.25);
+    EXPECT_EQ(StepTurn(360), 0.5);
+    EXPECT_EQ(StepTurn(540), 0.75);
+    for (int hour = 0; hour < 24; hour += 3) {
+        EXPECT_EQ(HourTurn(At(hour, 0, 0, 0)), hour / 12.0) << hour << ":00";
+    }
+}
+
+TEST(ClockPositions, ResetForgetsBothMemories) {
+    clockPositions = ClockPositions{12, 34};
+    ResetClockPositions();
+    EXPECT_EQ(clockPositions.lastSecondTick, -1);
+    EXPECT_EQ(clockPositions.lastMinuteStep, -1);
+}
+
+LocalTime FixedNoon() { return LocalTime{12, 0, 0, 0}; }
+
+TEST(ClockPositions, TimeSourceCanBeReplacedAndRestored) {
+    SetTimeSource(&FixedNoon);
+    EXPECT_EQ(ReadLocalTime().wHour, 12);
+    SetTimeSource(nullptr);
+    const LocalTime now = ReadLocalTime();
+    EXPECT_LT(now.wHour, 24);
+    EXPECT_LT(now.wMinute, 60);
+    EXPECT_LT(now.wSecond, 60);
+    EXPECT_LT(now.wMilliseconds, 1000);
+}
+
+}  // namespace
+}  // namespace tickora

@@ -1,0 +1,166 @@
+// The Linux key file behind the settings: what it keeps on disk and how it
+// survives damage.
+#include "settings/store_keyfile.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "settings/key_store.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+#include "support/scratch_store.h"
+
+namespace tickora {
+namespace {
+
+using testing::ReadRaw;
+using testing::WriteRaw;
+
+constexpr RegRoot kRoot = keystore::kCurrentUser;
+
+class KeyFileStore : public ::testing::Test {
+protected:
+    void SetUp() override { clockSettings = ClockSettings{}; }
+
+    std::string Path() const { return keystore::StoreFilePath(); }
+
+    void WriteFile(const std::string& text) {
+        g_mkdir_with_parents((store.configHome() + "/tickora").c_str(), 0700);
+        std::ofstream(Path(), std::ios::binary) << text;
+    }
+
+    static std::string ReadFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    void ExpectDefaults() {
+        EXPECT_EQ(clockSettings.PosX, 150);
+        EXPECT_EQ(clockSettings.PosY, 100);
+        EXPECT_EQ(clockSettings.Scale, 100);
+        EXPECT_EQ(clockSettings.Alpha, 100);
+        EXPECT_EQ(clockSettings.Skin[0], u'\0');
+        EXPECT_FALSE(clockSettings.Transparent);
+        EXPECT_TRUE(clockSettings.ShowSeconds);
+    }
+
+    testing::ScratchStore store;
+};
+
+TEST_F(KeyFileStore, LivesUnderTheConfigHomeAndIsPrivate) {
+    EXPECT_EQ(Path(), store.configHome() + "/tickora/settings.ini");
+    WriteRegDword(kRoot, kSettingsKey, u"Scale", 80);
+    struct stat info {};
+    ASSERT_EQ(stat(Path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    // Nothing is left beside it by the atomic replace.
+    GDir* folder = g_dir_open((store.configHome() + "/tickora").c_str(), 0, nullptr);
+    int entries = 0;
+    while (g_dir_read_name(folder) != nullptr) ++entries;
+    g_dir_close(folder);
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(KeyFileStore, FileIsReadableAndKeepsExactBytes) {
+    WriteRegDword(kRoot, kSettingsKey, u"PosX", -150);
+    WriteRegString(kRoot, kSettingsKey, u"Skin", u"Zeit Ä");
+    WriteRaw(kSettingsKey, u"Odd", keystore::kTypeSz, {0x41, 0x00, 0x42});
+    const std::string text = ReadFile(Path());
+    EXPECT_NE(text.find("[Software\\Velmarck\\Tickora]"), std::string::npos) << text;
+    EXPECT_NE(text.find("PosX=dword:ffffff6a"), std::string::npos) << text;
+    EXPECT_NE(text.find("Skin=sz:Zeit Ä"), std::string::npos) << text;
+    EXPECT_NE(text.find("Odd=hex(1):41,00,42"), std::string::npos) << text;
+    EXPECT_EQ(ReadRaw(kSettingsKey, u"Odd")->bytes, (std::vector<unsigned char>{0x41, 0, 0x42}));
+}
+
+TEST_F(KeyFileStore, HandWrittenValuesAreRead) {
+    WriteFile(
+        "[Software\\Velmarck\\Tickora]\n"
+        "Scale=dword:0000007d\n"
+        "Skin=expand_sz:My Skin\n"
+        "TopMost=hex(4):01,00,00,00\n");
+    LoadSettings();
+    EXPECT_EQ(clockSettings.Scale, 125);
+    EXPECT_EQ(std::u16string(clockSettings.Skin), u"My Skin");
+    EXPECT_TRUE(clockSettings.TopMost);
+}
+
+TEST_F(KeyFileStore, UnreadableFilesGiveDefaultsAndAreKeptAsCorrupt) {
+    static constexpr char kGarbage[] = "\x89PNG\r\n\x1a\n\0\0\xff\xfe garbage";
+    const std::string damaged[] = {
+        "[Software\\Velmarck\\Tick",                                  // truncated
+        std::string(kGarbage, sizeof kGarbage - 1),                  // binary garbage
+        "[Software\\Velmarck\\Tickora]\nScale=float:1.5\nPosX=dword:zz\nSkin=dword:00000001\n",
+    };
+    for (const std::string& text : damaged) {
+        WriteFile(text);
+        clockSettings = ClockSettings{};
+        LoadSettings();
+        ExpectDefaults();
+        // Reading changes nothing on disk.
+        EXPECT_EQ(ReadFile(Path()), text);
+
+        clockSettings.Scale = 50;
+        SaveSettings(WindowRect{1, 2, 3, 4});
+        EXPECT_EQ(ReadFile(Path() + ".corrupt"), text);
+        clockSettings = ClockSettings{};
+        LoadSettings();
+        EXPECT_EQ(clockSettings.Scale, 50);
+        EXPECT_EQ(clockSettings.PosX, 1);
+        std::remove((Path() + ".corrupt").c_str());
+    }
+}
+
+TEST_F(KeyFileStore, GoodEntriesBesideABadOneAreKept) {
+    WriteFile(
+        "[Software\\Velmarck\\Tickora]\n"
+        "Alpha=dword:00000032\n"
+        "Scale=dword:12\n");
+    LoadSettings();
+    EXPECT_EQ(clockSettings.Alpha, 50);
+    EXPECT_EQ(clockSettings.Scale, 100);
+    WriteRegDword(kRoot, kSettingsKey, u"PosX", 3);
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Alpha", 0), 50);
+    EXPECT_TRUE(g_file_test((Path() + ".corrupt").c_str(), G_FILE_TEST_EXISTS));
+}
+
+TEST_F(KeyFileStore, AFolderOrAHugeFileInItsPlaceNeverBreaksLoading) {
+    g_mkdir_with_parents(Path().c_str(), 0700);
+    LoadSettings();
+    ExpectDefaults();
+    g_rmdir(Path().c_str());
+
+    WriteFile(std::string(3 << 20, 'x'));
+    LoadSettings();
+    ExpectDefaults();
+}
+
+TEST_F(KeyFileStore, NamesAKeyFileCannotHoldAreRefused) {
+    EXPECT_FALSE(WriteRegDword(kRoot, u"Software\\[odd]", u"Value", 1));
+    EXPECT_FALSE(WriteRegDword(kRoot, kSettingsKey, u"A=B", 1));
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"A=B", 4), 4);
+}
+
+TEST_F(KeyFileStore, WriteOnlyAccessIsNeededToChangeValues) {
+    WriteRegDword(kRoot, kSettingsKey, u"Scale", 40);
+    keystore::Key key = nullptr;
+    ASSERT_EQ(keystore::OpenKey(kRoot, kSettingsKey, keystore::kRead, &key), keystore::kSuccess);
+    const std::uint32_t number = 1;
+    EXPECT_EQ(keystore::SetValue(key, u"Scale", keystore::kTypeDword, &number, 4),
+              keystore::kAccessDenied);
+    EXPECT_EQ(keystore::DeleteValue(key, u"Scale"), keystore::kAccessDenied);
+    keystore::CloseKey(key);
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Scale", 0), 40);
+}
+
+}  // namespace
+}  // namespace tickora

@@ -1,0 +1,65 @@
+# Shared by ./test and ./run: installs what the builds need on a fresh Debian 12
+# machine (only what is missing), and starts Xvfb and a private Wine prefix.
+# Sourced, not run.
+
+TICKORA_PACKAGES=(
+  cmake ninja-build g++ pkg-config file binutils
+  googletest libbenchmark-dev
+  libglib2.0-dev libcairo2-dev libgtk-3-dev libpng-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine64 xvfb xauth x11-apps x11-utils xdotool xcompmgr
+)
+
+ensure_packages() {
+  local missing=() package
+  for package in "${TICKORA_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=()
+  [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq || return 1
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" || return 1
+}
+
+# Xvfb on the first free display number; sets DISPLAY.
+start_xvfb() {
+  local logdir=$1 number
+  for number in $(seq 91 140); do
+    [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$logdir/xvfb.log" 2>&1 &
+    TICKORA_XVFB_PID=$!
+    for _ in $(seq 1 50); do
+      [[ -e /tmp/.X11-unix/X$number ]] && break
+      sleep 0.1
+    done
+    export DISPLAY=":$number"
+    return 0
+  done
+  echo "no free X display" >&2
+  return 1
+}
+
+stop_xvfb() {
+  [[ -n ${TICKORA_XVFB_PID:-} ]] && kill "$TICKORA_XVFB_PID" 2>/dev/null
+  TICKORA_XVFB_PID=
+}
+
+# A fresh 64-bit Wine prefix with a persistent server, so that each test
+# process does not pay for starting Wine anew.
+start_wine() {
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  /usr/lib/wine/wineserver -p
+  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+  TICKORA_WINE_STARTED=1
+}
+
+stop_wine() {
+  [[ -n ${TICKORA_WINE_STARTED:-} ]] && /usr/lib/wine/wineserver -k 2>/dev/null
+  TICKORA_WINE_STARTED=
+}
