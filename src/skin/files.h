@@ -1,4 +1,4 @@
-// File-system questions the clock asks of the platform.
+// File-system questions the clock asks of the platform. Paths are UTF-16.
 #pragma once
 
 #include <string>
@@ -7,5 +7,14 @@ namespace tickora {
 
 // The running executable's full path.
 std::u16string ExecutablePath();
+// The folder that holds the running executable.
+std::u16string ExecutableFolder();
+// Joins one more part onto path with the platform's separator; an empty part
+// leaves the path as it is. False when the result would not fit a path.
+bool AppendPath(std::u16string& path, const char16_t* more);
+// Makes path the process's current directory; failures are ignored.
+void MakeCurrentDirectory(const std::u16string& path);
+// True when an entry of that name exists (file or folder).
+bool PathExists(const std::u16string& path);
 
 }  // namespace tickora

@@ -1,19 +1,57 @@
 #include <glib.h>
+#include <unistd.h>
 
 #include <memory>
 
 #include "skin/files.h"
 
 namespace tickora {
+namespace {
+
+struct GFree {
+    void operator()(void* memory) const { g_free(memory); }
+};
+
+std::unique_ptr<gchar, GFree> Utf8(const std::u16string& text) {
+    return std::unique_ptr<gchar, GFree>(g_utf16_to_utf8(
+        reinterpret_cast<const gunichar2*>(text.c_str()), -1, nullptr, nullptr, nullptr));
+}
+
+std::u16string Utf16(const gchar* text) {
+    std::unique_ptr<gunichar2, GFree> wide{g_utf8_to_utf16(text, -1, nullptr, nullptr, nullptr)};
+    return wide ? std::u16string(reinterpret_cast<const char16_t*>(wide.get())) : std::u16string();
+}
+
+}  // namespace
 
 std::u16string ExecutablePath() {
-    std::unique_ptr<gchar, decltype(&g_free)> target{g_file_read_link("/proc/self/exe", nullptr),
-                                                    &g_free};
-    if (!target) return {};
-    std::unique_ptr<gunichar2, decltype(&g_free)> wide{
-        g_utf8_to_utf16(target.get(), -1, nullptr, nullptr, nullptr), &g_free};
-    if (!wide) return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(wide.get()));
+    std::unique_ptr<gchar, GFree> target{g_file_read_link("/proc/self/exe", nullptr)};
+    return target ? Utf16(target.get()) : std::u16string();
+}
+
+std::u16string ExecutableFolder() {
+    std::u16string path = ExecutablePath();
+    const auto slash = path.rfind(u'/');
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+bool AppendPath(std::u16string& path, const char16_t* more) {
+    const std::u16string part(more);
+    if (part.empty()) return true;
+    if (!path.empty() && path.back() != u'/') path += u'/';
+    path += part;
+    return true;
+}
+
+void MakeCurrentDirectory(const std::u16string& path) {
+    if (auto name = Utf8(path)) {
+        [[maybe_unused]] const int ignored = chdir(name.get());
+    }
+}
+
+bool PathExists(const std::u16string& path) {
+    auto name = Utf8(path);
+    return name && g_file_test(name.get(), G_FILE_TEST_EXISTS);
 }
 
 }  // namespace tickora

@@ -1,0 +1,370 @@
+// The imaging port on Cairo image surfaces (ARGB32 is premultiplied), drawing
+// source-over with CAIRO_FILTER_BEST wherever the caller asks for bicubic.
+#include "render/imaging_cairo.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+namespace tickora::imaging {
+
+struct Image {
+    cairo_surface_t* surface = nullptr;  // nullptr: empty image
+    Status lastStatus = Status::Ok;
+};
+
+struct Graphics {
+    cairo_t* cr = nullptr;
+    cairo_filter_t filter = CAIRO_FILTER_GOOD;
+    Status lastStatus = Status::Ok;
+};
+
+struct CachedBitmap {
+    cairo_surface_t* surface = nullptr;
+    Status lastStatus = Status::Ok;
+};
+
+struct FrameTarget {
+    cairo_surface_t* surface = nullptr;
+};
+
+namespace {
+
+// Encoded files beyond this are not skin images; neither are images that would
+// take more than 256 MiB once decoded.
+constexpr gsize kMaxFileBytes = 64u << 20;
+constexpr std::uint64_t kMaxSide = 16384;
+constexpr std::uint64_t kMaxPixels = 64u << 20;
+
+template <typename Object>
+void Record(Object* object, Status status) {
+    if (object != nullptr && status != Status::Ok) object->lastStatus = status;
+}
+
+bool Usable(cairo_surface_t* surface) {
+    return surface != nullptr && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+}
+
+std::uint32_t BigEndian32(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+// Reads the size from the PNG header before anything is allocated for the pixels.
+bool PlausiblePng(const unsigned char* data, std::size_t size) {
+    static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size < 24 || std::memcmp(data, kSignature, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0) {
+        return false;
+    }
+    const std::uint64_t width = BigEndian32(data + 16);
+    const std::uint64_t height = BigEndian32(data + 20);
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           width * height <= kMaxPixels;
+}
+
+struct Reader {
+    const unsigned char* data;
+    std::size_t left;
+};
+
+cairo_status_t ReadBytes(void* closure, unsigned char* out, unsigned int length) {
+    auto* reader = static_cast<Reader*>(closure);
+    if (length > reader->left) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(out, reader->data, length);
+    reader->data += length;
+    reader->left -= length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+void Decode(Image* image, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (bytes == nullptr || !PlausiblePng(bytes, size)) {
+        Record(image, Status::GenericError);
+        return;
+    }
+    Reader reader{bytes, size};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(&ReadBytes, &reader);
+    if (!Usable(surface)) {
+        cairo_surface_destroy(surface);
+        Record(image, Status::GenericError);
+        return;
+    }
+    image->surface = surface;
+}
+
+cairo_filter_t FilterFor(int mode) {
+    return mode == kInterpolationHighQualityBicubic ? CAIRO_FILTER_BEST : CAIRO_FILTER_GOOD;
+}
+
+bool Drawable(Graphics* graphics, Image* image) {
+    if (graphics == nullptr || graphics->cr == nullptr || image == nullptr ||
+        image->surface == nullptr) {
+        Record(graphics, Status::InvalidParameter);
+        return false;
+    }
+    return true;
+}
+
+// Paints the whole image through the transformation already set on cr, with
+// clean edges: the source is padded and the image's own rectangle clipped.
+void PaintImage(Graphics* graphics, Image* image) {
+    cairo_t* cr = graphics->cr;
+    const int width = cairo_image_surface_get_width(image->surface);
+    const int height = cairo_image_surface_get_height(image->surface);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, image->surface, 0, 0);
+    cairo_pattern_t* source = cairo_get_source(cr);
+    cairo_pattern_set_filter(source, graphics->filter);
+    cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_paint(cr);
+}
+
+// Maps the image's rectangle to the destination by an affine matrix; matrices
+// that cannot be inverted (a zero-sized or degenerate destination) draw nothing.
+void DrawMapped(Graphics* graphics, Image* image, const cairo_matrix_t& matrix) {
+    const double determinant = matrix.xx * matrix.yy - matrix.xy * matrix.yx;
+    const double values[] = {matrix.xx, matrix.yx, matrix.xy, matrix.yy, matrix.x0, matrix.y0};
+    for (double value : values) {
+        if (!std::isfinite(value)) return;
+    }
+    if (!std::isfinite(determinant) || std::fabs(determinant) < 1e-12) return;
+    cairo_save(graphics->cr);
+    cairo_transform(graphics->cr, &matrix);
+    PaintImage(graphics, image);
+    cairo_restore(graphics->cr);
+}
+
+cairo_surface_t* CopyOf(cairo_surface_t* source) {
+    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                                       cairo_image_surface_get_width(source),
+                                                       cairo_image_surface_get_height(source));
+    cairo_t* cr = cairo_create(copy);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    if (!Usable(copy)) {
+        cairo_surface_destroy(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+}  // namespace
+
+std::uintptr_t StartImaging() { return 0; }
+
+void StopImaging(std::uintptr_t) {}
+
+Image* CreateImageFromFile(const char16_t* fileName) {
+    auto* image = new (std::nothrow) Image;
+    if (image == nullptr) return nullptr;
+    std::unique_ptr<gchar, decltype(&g_free)> path{
+        g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(fileName), -1, nullptr, nullptr,
+                        nullptr),
+        &g_free};
+    GStatBuf info;
+    if (!path || g_stat(path.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<gsize>(info.st_size) > kMaxFileBytes) {
+        Record(image, Status::GenericError);
+        return image;
+    }
+    gchar* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.get(), &contents, &length, nullptr)) {
+        Record(image, Status::GenericError);
+        return image;
+    }
+    Decode(image, contents, length);
+    g_free(contents);
+    return image;
+}
+
+Image* CreateImageFromBytes(const void* data, std::size_t size) {
+    auto* image = new (std::nothrow) Image;
+    if (image != nullptr) Decode(image, data, size);
+    return image;
+}
+
+Image* CreateBitmap(std::int32_t width, std::int32_t height) {
+    auto* image = new (std::nothrow) Image;
+    if (image == nullptr) return nullptr;
+    if (width <= 0 || height <= 0) {
+        Record(image, Status::InvalidParameter);
+        return image;
+    }
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (!Usable(surface)) {
+        cairo_surface_destroy(surface);
+        Record(image, Status::OutOfMemory);
+        return image;
+    }
+    image->surface = surface;
+    return image;
+}
+
+void DisposeImage(Image* image) {
+    if (image == nullptr) return;
+    if (image->surface != nullptr) cairo_surface_destroy(image->surface);
+    delete image;
+}
+
+std::uint32_t ImageWidth(Image* image) {
+    if (image == nullptr || image->surface == nullptr) {
+        Record(image, Status::InvalidParameter);
+        return 0;
+    }
+    return static_cast<std::uint32_t>(cairo_image_surface_get_width(image->surface));
+}
+
+std::uint32_t ImageHeight(Image* image) {
+    if (image == nullptr || image->surface == nullptr) {
+        Record(image, Status::InvalidParameter);
+        return 0;
+    }
+    return static_cast<std::uint32_t>(cairo_image_surface_get_height(image->surface));
+}
+
+Status TakeLastStatus(Image* image) {
+    if (image == nullptr) return Status::InvalidParameter;
+    const Status status = image->lastStatus;
+    image->lastStatus = Status::Ok;
+    return status;
+}
+
+Graphics* CreateImageGraphics(Image* bitmap) {
+    auto* graphics = new (std::nothrow) Graphics;
+    if (graphics == nullptr) return nullptr;
+    if (bitmap == nullptr || bitmap->surface == nullptr) {
+        Record(graphics, Status::InvalidParameter);
+        return graphics;
+    }
+    graphics->cr = cairo_create(bitmap->surface);
+    return graphics;
+}
+
+void DeleteGraphics(Graphics* graphics) {
+    if (graphics == nullptr) return;
+    if (graphics->cr != nullptr) cairo_destroy(graphics->cr);
+    delete graphics;
+}
+
+void SetInterpolationMode(Graphics* graphics, int mode) {
+    if (graphics != nullptr) graphics->filter = FilterFor(mode);
+}
+
+void GraphicsClear(Graphics* graphics, std::uint32_t argb) {
+    if (graphics == nullptr || graphics->cr == nullptr) {
+        Record(graphics, Status::InvalidParameter);
+        return;
+    }
+    cairo_t* cr = graphics->cr;
+    cairo_save(cr);
+    cairo_reset_clip(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
+                          (argb & 0xFF) / 255.0, (argb >> 24) / 255.0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32_t y,
+                    std::int32_t width, std::int32_t height) {
+    DrawImageRect(graphics, image, static_cast<float>(x), static_cast<float>(y),
+                  static_cast<float>(width), static_cast<float>(height));
+}
+
+void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width,
+                   float height) {
+    if (!Drawable(graphics, image)) return;
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, width / cairo_image_surface_get_width(image->surface), 0, 0,
+                      height / cairo_image_surface_get_height(image->surface), x, y);
+    DrawMapped(graphics, image, matrix);
+}
+
+void DrawImagePoints(Graphics* graphics, Image* image, const PointF points[3]) {
+    if (!Drawable(graphics, image)) return;
+    const double width = cairo_image_surface_get_width(image->surface);
+    const double height = cairo_image_surface_get_height(image->surface);
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, (points[1].X - points[0].X) / width,
+                      (points[1].Y - points[0].Y) / width, (points[2].X - points[0].X) / height,
+                      (points[2].Y - points[0].Y) / height, points[0].X, points[0].Y);
+    DrawMapped(graphics, image, matrix);
+}
+
+CachedBitmap* CreateCachedBitmap(Image* bitmap, Graphics* graphics) {
+    auto* cached = new (std::nothrow) CachedBitmap;
+    if (cached == nullptr) return nullptr;
+    if (bitmap == nullptr || bitmap->surface == nullptr || graphics == nullptr ||
+        graphics->cr == nullptr) {
+        Record(cached, Status::InvalidParameter);
+        return cached;
+    }
+    cached->surface = CopyOf(bitmap->surface);
+    if (cached->surface == nullptr) Record(cached, Status::OutOfMemory);
+    return cached;
+}
+
+void DeleteCachedBitmap(CachedBitmap* cached) {
+    if (cached == nullptr) return;
+    if (cached->surface != nullptr) cairo_surface_destroy(cached->surface);
+    delete cached;
+}
+
+void DrawCachedBitmap(Graphics* graphics, CachedBitmap* cached, std::int32_t x, std::int32_t y) {
+    if (graphics == nullptr || graphics->cr == nullptr || cached == nullptr ||
+        cached->surface == nullptr) {
+        Record(graphics, Status::InvalidParameter);
+        return;
+    }
+    cairo_t* cr = graphics->cr;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_set_source_surface(cr, cached->surface, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+FrameTarget* CreateFrameTarget(Image* backBuffer) {
+    if (backBuffer == nullptr || backBuffer->surface == nullptr) return nullptr;
+    cairo_surface_t* copy = CopyOf(backBuffer->surface);
+    if (copy == nullptr) return nullptr;
+    auto* frame = new (std::nothrow) FrameTarget{copy};
+    if (frame == nullptr) cairo_surface_destroy(copy);
+    return frame;
+}
+
+Graphics* CreateFrameGraphics(FrameTarget* frame) {
+    auto* graphics = new (std::nothrow) Graphics;
+    if (graphics == nullptr) return nullptr;
+    if (frame == nullptr) {
+        Record(graphics, Status::InvalidParameter);
+        return graphics;
+    }
+    graphics->cr = cairo_create(frame->surface);
+    return graphics;
+}
+
+void DetachFrameTarget(FrameTarget*) {}
+
+void DeleteFrameTarget(FrameTarget* frame) {
+    if (frame == nullptr) return;
+    cairo_surface_destroy(frame->surface);
+    delete frame;
+}
+
+cairo_surface_t* FrameSurface(FrameTarget* frame) { return frame ? frame->surface : nullptr; }
+
+cairo_surface_t* ImageSurface(Image* image) { return image ? image->surface : nullptr; }
+
+}  // namespace tickora::imaging

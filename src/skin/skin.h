@@ -1,0 +1,47 @@
+// The loaded skin: five image slots and the face size, the drawing surfaces made
+// for that face, and the factor applied to every hand.
+#pragma once
+
+#include <cstdint>
+
+#include "render/imaging.h"
+
+namespace tickora {
+
+// A slot is absent (nullptr) or holds an image object, which may be empty (0 x 0).
+struct SkinSet {
+    imaging::Image* face = nullptr;
+    imaging::Image* hourHand = nullptr;
+    imaging::Image* minuteHand = nullptr;
+    imaging::Image* secondHand = nullptr;
+    imaging::Image* glass = nullptr;
+    std::int32_t faceWidth = 0;
+    std::int32_t faceHeight = 0;
+};
+
+// Twice the face size in each direction, so every Scale up to 200 fits.
+struct DrawingSurfaces {
+    imaging::Image* backBuffer = nullptr;
+    imaging::FrameTarget* frame = nullptr;  // frame bitmap, memory DC, previous bitmap
+    imaging::Graphics* frameGraphics = nullptr;
+    imaging::CachedBitmap* cachedBackground = nullptr;
+};
+
+extern SkinSet skinSet;
+extern DrawingSurfaces drawingSurfaces;
+// 1.0, or 0.2 when the longest hand image is wider than two thirds of the face.
+extern double HandLengthFactor;
+
+// The largest face whose surfaces the clock will make; a larger one is treated
+// like a face that does not decode.
+inline constexpr std::int32_t kMaxFaceSide = 4096;
+
+// Loads the skin the Skin setting names (clearing the setting when it falls back
+// to the internal skin), with fresh surfaces; forgets what was drawn.
+void LoadSkin();
+// Frees everything LoadSkin made; harmless when nothing is loaded.
+void ReleaseSkin();
+// Decodes one PNG resource of the program; nullptr when missing or undecodable.
+imaging::Image* LoadPngResource(const char16_t* name);
+
+}  // namespace tickora

@@ -1,0 +1,147 @@
+#include <string>
+
+#include "render/clock_positions.h"
+#include "settings/settings.h"
+#include "skin/files.h"
+#include "skin/resources.h"
+#include "skin/skin.h"
+
+namespace tickora {
+
+SkinSet skinSet;
+DrawingSurfaces drawingSurfaces;
+double HandLengthFactor = 1.0;
+
+namespace {
+
+using imaging::Image;
+
+void Dispose(Image*& image) {
+    imaging::DisposeImage(image);
+    image = nullptr;
+}
+
+// A face the clock can show: decoded, and small enough for its surfaces.
+bool Showable(Image* face) {
+    if (face == nullptr) return false;
+    const std::uint32_t width = imaging::ImageWidth(face);
+    const std::uint32_t height = imaging::ImageHeight(face);
+    return width > 0 && height > 0 && width <= kMaxFaceSide && height <= kMaxFaceSide;
+}
+
+// The back buffer for a face, or nullptr when it cannot be had (no pixels).
+Image* MakeBackBuffer(Image* face) {
+    if (!Showable(face)) return nullptr;
+    const auto height = static_cast<std::int32_t>(imaging::ImageHeight(face));
+    const auto width = static_cast<std::int32_t>(imaging::ImageWidth(face));
+    Image* backBuffer = imaging::CreateBitmap(2 * width, 2 * height);
+    if (backBuffer != nullptr && imaging::ImageWidth(backBuffer) == 0) Dispose(backBuffer);
+    return backBuffer;
+}
+
+// Path of the skin folder the setting names; false when it does not fit a path.
+bool SkinFolder(std::u16string& path) {
+    path = ExecutableFolder();
+    return AppendPath(path, u"Skins") && AppendPath(path, clockSettings.Skin);
+}
+
+bool LoadFolderSkin() {
+    std::u16string folder;
+    if (!SkinFolder(folder)) return false;
+    MakeCurrentDirectory(folder);
+    std::u16string face = folder;
+    if (!AppendPath(face, u"main.png") || !PathExists(face)) return false;
+
+    skinSet.face = imaging::CreateImageFromFile(u"main.png");
+    drawingSurfaces.backBuffer = MakeBackBuffer(skinSet.face);
+    if (drawingSurfaces.backBuffer == nullptr) {
+        // Missing, undecodable or too large: the internal skin stands in.
+        Dispose(skinSet.face);
+        return false;
+    }
+    skinSet.hourHand = imaging::CreateImageFromFile(u"hour.png");
+    skinSet.minuteHand = imaging::CreateImageFromFile(u"min.png");
+    skinSet.secondHand = imaging::CreateImageFromFile(u"sec.png");
+    skinSet.glass = imaging::CreateImageFromFile(u"attach.png");
+    return true;
+}
+
+void LoadInternalSkin() {
+    clockSettings.Skin[0] = u'\0';
+    skinSet.face = LoadPngResource(u"MAIN");
+    drawingSurfaces.backBuffer = MakeBackBuffer(skinSet.face);
+    skinSet.hourHand = LoadPngResource(u"HOUR");
+    skinSet.minuteHand = LoadPngResource(u"MIN");
+    skinSet.secondHand = LoadPngResource(u"SEC");
+    // Resource names are found without regard to case.
+    skinSet.glass = LoadPngResource(u"attach");
+}
+
+void MakeFrameSurfaces() {
+    if (drawingSurfaces.backBuffer == nullptr) return;
+    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
+    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
+    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
+                                  imaging::kInterpolationHighQualityBicubic);
+    drawingSurfaces.cachedBackground =
+        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
+}
+
+double WidthOf(Image* hand) { return static_cast<double>(imaging::ImageWidth(hand)); }
+
+void SetHandLengthFactor() {
+    HandLengthFactor = 1.0;
+    double longest = 0.0;
+    if (skinSet.hourHand != nullptr) longest = WidthOf(skinSet.hourHand);
+    if (skinSet.secondHand != nullptr && WidthOf(skinSet.secondHand) >= longest) {
+        longest = WidthOf(skinSet.secondHand);
+    }
+    if (skinSet.minuteHand != nullptr && WidthOf(skinSet.minuteHand) >= longest) {
+        longest = WidthOf(skinSet.minuteHand);
+    }
+    if (HandLengthFactor * longest > static_cast<double>(skinSet.faceWidth) * 0.6666666666666666) {
+        HandLengthFactor = 0.2;
+    }
+}
+
+}  // namespace
+
+Image* LoadPngResource(const char16_t* name) {
+    const ResourceBytes resource = FindPngResource(name);
+    if (resource.data == nullptr || resource.size == 0) return nullptr;
+    Image* image = imaging::CreateImageFromBytes(resource.data, resource.size);
+    if (image == nullptr) return nullptr;
+    if (imaging::TakeLastStatus(image) != imaging::Status::Ok) {
+        imaging::DisposeImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+void LoadSkin() {
+    ReleaseSkin();
+    if (!LoadFolderSkin()) LoadInternalSkin();
+    if (drawingSurfaces.backBuffer != nullptr) {
+        skinSet.faceWidth = static_cast<std::int32_t>(imaging::ImageWidth(skinSet.face));
+        skinSet.faceHeight = static_cast<std::int32_t>(imaging::ImageHeight(skinSet.face));
+    }
+    MakeFrameSurfaces();
+    ResetClockPositions();
+    SetHandLengthFactor();
+}
+
+void ReleaseSkin() {
+    imaging::DetachFrameTarget(drawingSurfaces.frame);
+    imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
+    imaging::DeleteGraphics(drawingSurfaces.frameGraphics);
+    for (Image** slot : {&skinSet.face, &skinSet.hourHand, &skinSet.minuteHand,
+                         &skinSet.secondHand, &skinSet.glass}) {
+        Dispose(*slot);
+    }
+    Dispose(drawingSurfaces.backBuffer);
+    imaging::DeleteFrameTarget(drawingSurfaces.frame);
+    drawingSurfaces = DrawingSurfaces{};
+    skinSet = SkinSet{};
+}
+
+}  // namespace tickora

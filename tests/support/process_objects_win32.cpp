@@ -1,0 +1,19 @@
+#include <windows.h>
+
+#include "render/imaging_gdiplus.h"
+#include "skin/skin.h"
+#include "support/process_objects.h"
+
+namespace tickora::testing {
+
+long GdiObjectCount() { return static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)); }
+
+std::vector<void*> FrameGdiHandles() {
+    HDC memoryDC = imaging::FrameDeviceContext(drawingSurfaces.frame);
+    if (memoryDC == nullptr) return {};
+    return {memoryDC, GetCurrentObject(memoryDC, OBJ_BITMAP)};
+}
+
+bool GdiHandleAlive(void* handle) { return GetObjectType(static_cast<HGDIOBJ>(handle)) != 0; }
+
+}  // namespace tickora::testing
