@@ -27,9 +27,8 @@ TEST(ClockPositions, WorkedTimes) {
 }
 
 TEST(ClockPositions, MillisecondBoundariesOfTheTicks) {
-    const int boundaries[][2] = {{83, 0},   {84, 1},   {166, 1},  {167, 2},  {249, 2},
-                                 {250, 3},  {499, 5},  {500, 6},  {916, 10}, {917, 11},
-                                 {999, 11}};
+    const int boundaries[][2] = {{83, 0},  {84, 1},  {166, 1},  {167, 2},  {249, 2}, {250, 3},
+                                 {499, 5}, {500, 6}, {916, 10}, {917, 11}, {999, 11}};
     for (const auto& [milliseconds, offset] : boundaries) {
         EXPECT_EQ(SecondTick(At(9, 0, 0, milliseconds)), offset) << milliseconds << " ms";
     }
@@ -66,7 +65,9 @@ TEST(ClockPositions, ResetForgetsBothMemories) {
     EXPECT_EQ(clockPositions.lastMinuteStep, -1);
 }
 
-LocalTime FixedNoon() { return LocalTime{12, 0, 0, 0}; }
+LocalTime FixedNoon() {
+    return LocalTime{12, 0, 0, 0};
+}
 
 TEST(ClockPositions, TimeSourceCanBeReplacedAndRestored) {
     SetTimeSource(&FixedNoon);

@@ -57,8 +57,8 @@ TEST(HandPoints, ScaleAndLengthFactorShrinkTheHand) {
 TEST(HandPoints, OddFaceWidthPutsTheCentreBetweenPixels) {
     const auto points = HandPoints(0.25, 120, 10, HandGeometry{201, 200, 100, 1.0});
     // The pivot is a third along the top edge's middle line.
-    const float pivotX = points[0].X + (points[1].X - points[0].X) / 3 +
-                         (points[2].X - points[0].X) / 2;
+    const float pivotX =
+        points[0].X + (points[1].X - points[0].X) / 3 + (points[2].X - points[0].X) / 2;
     EXPECT_NEAR(pivotX, 100.5, 1e-3);
 }
 
@@ -73,7 +73,7 @@ TEST(HandPoints, AnUnreadableImageGivesADegenerateParallelogram) {
 // Draws the internal hour hand into a real 200 x 200 surface, as the background
 // drawing does, and looks where its opaque pixels are.
 class HandPixels : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         hand = LoadPngResource(u"HOUR");
         ASSERT_NE(hand, nullptr);

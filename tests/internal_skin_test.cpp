@@ -43,8 +43,10 @@ TEST(InternalSkinFiles, SizesAndPixelFormats) {
         int colourType;  // 6: RGBA, 4: grey with alpha
         int interlace;   // 1: Adam7
     };
-    const Expected files[] = {{"main.png", 290, 290, 6, 1}, {"hour.png", 104, 17, 6, 1},
-                              {"min.png", 140, 17, 6, 1},   {"sec.png", 162, 17, 6, 1},
+    const Expected files[] = {{"main.png", 290, 290, 6, 1},
+                              {"hour.png", 104, 17, 6, 1},
+                              {"min.png", 140, 17, 6, 1},
+                              {"sec.png", 162, 17, 6, 1},
                               {"attach.png", 290, 290, 4, 0}};
     for (const Expected& expected : files) {
         SCOPED_TRACE(expected.file);
@@ -60,9 +62,11 @@ TEST(InternalSkinFiles, SizesAndPixelFormats) {
 }
 
 TEST(InternalSkinFiles, EmbeddedCopiesAreFoundWithoutRegardToCase) {
-    const std::pair<const char16_t*, const char*> names[] = {
-        {u"MAIN", "main.png"}, {u"hour", "hour.png"}, {u"Min", "min.png"},
-        {u"SEC", "sec.png"},   {u"attach", "attach.png"}};
+    const std::pair<const char16_t*, const char*> names[] = {{u"MAIN", "main.png"},
+                                                             {u"hour", "hour.png"},
+                                                             {u"Min", "min.png"},
+                                                             {u"SEC", "sec.png"},
+                                                             {u"attach", "attach.png"}};
     for (const auto& [name, file] : names) {
         const ResourceBytes resource = FindPngResource(name);
         ASSERT_NE(resource.data, nullptr) << file;
@@ -74,7 +78,7 @@ TEST(InternalSkinFiles, EmbeddedCopiesAreFoundWithoutRegardToCase) {
 }
 
 class InternalSkinPixels : public ::testing::Test {
-protected:
+  protected:
     imaging::Image* Load(const char16_t* name) {
         const ResourceBytes resource = FindPngResource(name);
         images.push_back(imaging::CreateImageFromBytes(resource.data, resource.size));
@@ -122,8 +126,8 @@ TEST_F(InternalSkinPixels, HandsHaveTheirHubAtOneThirdAndShaftsAsTabled) {
         int thickness;
         int endColumn;
     };
-    for (const Hand& hand : {Hand{u"HOUR", 104, 9, 102}, Hand{u"MIN", 140, 9, 138},
-                             Hand{u"SEC", 162, 3, 160}}) {
+    for (const Hand& hand :
+         {Hand{u"HOUR", 104, 9, 102}, Hand{u"MIN", 140, 9, 138}, Hand{u"SEC", 162, 3, 160}}) {
         SCOPED_TRACE(hand.endColumn);
         imaging::Image* image = Load(hand.name);
         ASSERT_EQ(imaging::ImageWidth(image), static_cast<std::uint32_t>(hand.width));

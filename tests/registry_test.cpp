@@ -25,7 +25,7 @@ constexpr RegRoot kRoot = keystore::kCurrentUser;
 constexpr const char16_t* kFallback = u"fallback";
 
 class Registry : public ::testing::Test {
-protected:
+  protected:
     testing::ScratchStore store;
 };
 

@@ -49,8 +49,8 @@ TEST(Resources, IconGroupHoldsThreeEightBitIcons) {
         EXPECT_EQ(header->biBitCount, 8);
     }
     for (int size : {16, 32}) {
-        HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(104), IMAGE_ICON,
-                                 size, size, LR_VGACOLOR);
+        HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(104), IMAGE_ICON, size,
+                                 size, LR_VGACOLOR);
         EXPECT_NE(icon, nullptr) << size;
         DestroyIcon(static_cast<HICON>(icon));
     }

@@ -19,12 +19,14 @@ using testing::WriteRaw;
 constexpr RegRoot kRoot = keystore::kCurrentUser;
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { clockSettings = ClockSettings{}; }
     testing::ScratchStore store;
 };
 
-std::u16string SkinName() { return std::u16string(clockSettings.Skin); }
+std::u16string SkinName() {
+    return std::u16string(clockSettings.Skin);
+}
 
 TEST_F(Settings, FirstRunGivesTheDefaults) {
     LoadSettings();

@@ -21,10 +21,12 @@ using testing::MakePng;
 using testing::MakeSolidPng;
 using Files = std::map<std::string, std::vector<std::uint8_t>>;
 
-std::uint32_t Width(imaging::Image* image) { return imaging::ImageWidth(image); }
+std::uint32_t Width(imaging::Image* image) {
+    return imaging::ImageWidth(image);
+}
 
 class SkinLoading : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         original = fs::current_path();
         skinsRoot = fs::path(ExecutableFolder()) / "Skins";
@@ -68,8 +70,10 @@ protected:
 };
 
 Files FullSkin() {
-    return {{"main.png", MakeSolidPng(300, 300)},  {"hour.png", MakeSolidPng(90, 9)},
-            {"min.png", MakeSolidPng(120, 9)},     {"sec.png", MakeSolidPng(140, 3)},
+    return {{"main.png", MakeSolidPng(300, 300)},
+            {"hour.png", MakeSolidPng(90, 9)},
+            {"min.png", MakeSolidPng(120, 9)},
+            {"sec.png", MakeSolidPng(140, 3)},
             {"attach.png", MakeSolidPng(200, 180, 0x40FFFFFF)}};
 }
 

@@ -26,7 +26,7 @@ using testing::WriteRaw;
 constexpr RegRoot kRoot = keystore::kCurrentUser;
 
 class KeyFileStore : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { clockSettings = ClockSettings{}; }
 
     std::string Path() const { return keystore::StoreFilePath(); }
@@ -97,8 +97,8 @@ TEST_F(KeyFileStore, HandWrittenValuesAreRead) {
 TEST_F(KeyFileStore, UnreadableFilesGiveDefaultsAndAreKeptAsCorrupt) {
     static constexpr char kGarbage[] = "\x89PNG\r\n\x1a\n\0\0\xff\xfe garbage";
     const std::string damaged[] = {
-        "[Software\\Velmarck\\Tick",                                  // truncated
-        std::string(kGarbage, sizeof kGarbage - 1),                  // binary garbage
+        "[Software\\Velmarck\\Tick",                 // truncated
+        std::string(kGarbage, sizeof kGarbage - 1),  // binary garbage
         "[Software\\Velmarck\\Tickora]\nScale=float:1.5\nPosX=dword:zz\nSkin=dword:00000001\n",
     };
     for (const std::string& text : damaged) {

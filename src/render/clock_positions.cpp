@@ -28,18 +28,25 @@ std::int32_t MinuteStep(const LocalTime& time) {
 double HourTurn(const LocalTime& time) {
     const std::int32_t hour = time.wHour;
     const std::int32_t minute = time.wMinute;
-    return static_cast<double>(hour) * kTwelfth + static_cast<double>(minute) * kSevenHundredTwentieth;
+    return static_cast<double>(hour) * kTwelfth +
+           static_cast<double>(minute) * kSevenHundredTwentieth;
 }
 
-double StepTurn(std::int32_t step) { return static_cast<double>(step) * kSevenHundredTwentieth; }
+double StepTurn(std::int32_t step) {
+    return static_cast<double>(step) * kSevenHundredTwentieth;
+}
 
 void ResetClockPositions() {
     clockPositions.lastSecondTick = -1;
     clockPositions.lastMinuteStep = -1;
 }
 
-LocalTime ReadLocalTime() { return timeSource != nullptr ? timeSource() : PlatformLocalTime(); }
+LocalTime ReadLocalTime() {
+    return timeSource != nullptr ? timeSource() : PlatformLocalTime();
+}
 
-void SetTimeSource(TimeSource source) { timeSource = source; }
+void SetTimeSource(TimeSource source) {
+    timeSource = source;
+}
 
 }  // namespace tickora

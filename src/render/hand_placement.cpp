@@ -18,8 +18,10 @@ std::array<imaging::PointF, 3> HandPoints(double turn, double w, double h,
     const double r = turn * pi * 2 - pi * 0.5;
     const double c = std::cos(r);
     const double s = std::sin(r);
-    const double cx = static_cast<double>(std::int64_t{geometry.faceWidth} * geometry.scale) * 0.005;
-    const double cy = static_cast<double>(std::int64_t{geometry.faceHeight} * geometry.scale) * 0.005;
+    const double cx =
+        static_cast<double>(std::int64_t{geometry.faceWidth} * geometry.scale) * 0.005;
+    const double cy =
+        static_cast<double>(std::int64_t{geometry.faceHeight} * geometry.scale) * 0.005;
     const double length = geometry.scale * w * geometry.lengthFactor * 0.01;
     const double thickness = geometry.scale * h * geometry.lengthFactor * 0.01;
 

@@ -49,8 +49,7 @@ void SetInterpolationMode(Graphics* graphics, int mode);
 void GraphicsClear(Graphics* graphics, std::uint32_t argb);
 void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32_t y,
                     std::int32_t width, std::int32_t height);
-void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width,
-                   float height);
+void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width, float height);
 // The image's upper-left, upper-right and lower-left corners go to these points.
 void DrawImagePoints(Graphics* graphics, Image* image, const PointF points[3]);
 

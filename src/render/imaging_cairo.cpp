@@ -58,7 +58,8 @@ std::uint32_t BigEndian32(const unsigned char* bytes) {
 // Reads the size from the PNG header before anything is allocated for the pixels.
 bool PlausiblePng(const unsigned char* data, std::size_t size) {
     static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (size < 24 || std::memcmp(data, kSignature, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0) {
+    if (size < 24 || std::memcmp(data, kSignature, 8) != 0 ||
+        std::memcmp(data + 12, "IHDR", 4) != 0) {
         return false;
     }
     const std::uint64_t width = BigEndian32(data + 16);
@@ -142,9 +143,9 @@ void DrawMapped(Graphics* graphics, Image* image, const cairo_matrix_t& matrix) 
 }
 
 cairo_surface_t* CopyOf(cairo_surface_t* source) {
-    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                                       cairo_image_surface_get_width(source),
-                                                       cairo_image_surface_get_height(source));
+    cairo_surface_t* copy =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(source),
+                                   cairo_image_surface_get_height(source));
     cairo_t* cr = cairo_create(copy);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr, source, 0, 0);
@@ -159,7 +160,9 @@ cairo_surface_t* CopyOf(cairo_surface_t* source) {
 
 }  // namespace
 
-std::uintptr_t StartImaging() { return 0; }
+std::uintptr_t StartImaging() {
+    return 0;
+}
 
 void StopImaging(std::uintptr_t) {}
 
@@ -281,8 +284,7 @@ void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32
                   static_cast<float>(width), static_cast<float>(height));
 }
 
-void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width,
-                   float height) {
+void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width, float height) {
     if (!Drawable(graphics, image)) return;
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, width / cairo_image_surface_get_width(image->surface), 0, 0,
@@ -363,8 +365,12 @@ void DeleteFrameTarget(FrameTarget* frame) {
     delete frame;
 }
 
-cairo_surface_t* FrameSurface(FrameTarget* frame) { return frame ? frame->surface : nullptr; }
+cairo_surface_t* FrameSurface(FrameTarget* frame) {
+    return frame ? frame->surface : nullptr;
+}
 
-cairo_surface_t* ImageSurface(Image* image) { return image ? image->surface : nullptr; }
+cairo_surface_t* ImageSurface(Image* image) {
+    return image ? image->surface : nullptr;
+}
 
 }  // namespace tickora::imaging

@@ -64,7 +64,9 @@ Gdiplus::GpGraphics* Native(Graphics* graphics) {
     return graphics != nullptr ? graphics->native : nullptr;
 }
 
-Gdiplus::GpImage* Native(Image* image) { return image != nullptr ? image->native : nullptr; }
+Gdiplus::GpImage* Native(Image* image) {
+    return image != nullptr ? image->native : nullptr;
+}
 
 }  // namespace
 
@@ -76,13 +78,16 @@ std::uintptr_t StartImaging() {
     return token;
 }
 
-void StopImaging(std::uintptr_t token) { Gdiplus::GdiplusShutdown(token); }
+void StopImaging(std::uintptr_t token) {
+    Gdiplus::GdiplusShutdown(token);
+}
 
 Image* CreateImageFromFile(const char16_t* fileName) {
     Image* image = Allocate<Image>();
     if (image == nullptr) return nullptr;
     Gdiplus::GpBitmap* bitmap = nullptr;
-    Record(image, gdip::GdipCreateBitmapFromFile(reinterpret_cast<const WCHAR*>(fileName), &bitmap));
+    Record(image,
+           gdip::GdipCreateBitmapFromFile(reinterpret_cast<const WCHAR*>(fileName), &bitmap));
     image->native = bitmap;
     return image;
 }
@@ -122,8 +127,8 @@ Image* CreateBitmap(std::int32_t width, std::int32_t height) {
     Image* image = Allocate<Image>();
     if (image == nullptr) return nullptr;
     Gdiplus::GpBitmap* bitmap = nullptr;
-    Record(image, gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppPARGB,
-                                                  nullptr, &bitmap));
+    Record(image, gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppPARGB, nullptr,
+                                                  &bitmap));
     image->native = bitmap;
     return image;
 }
@@ -171,8 +176,8 @@ void DeleteGraphics(Graphics* graphics) {
 
 void SetInterpolationMode(Graphics* graphics, int mode) {
     if (graphics == nullptr) return;
-    Record(graphics, gdip::GdipSetInterpolationMode(
-                         graphics->native, static_cast<Gdiplus::InterpolationMode>(mode)));
+    Record(graphics, gdip::GdipSetInterpolationMode(graphics->native,
+                                                    static_cast<Gdiplus::InterpolationMode>(mode)));
 }
 
 void GraphicsClear(Graphics* graphics, std::uint32_t argb) {
@@ -187,24 +192,23 @@ void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32
            gdip::GdipDrawImageRectI(graphics->native, Native(image), x, y, width, height));
 }
 
-void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width,
-                   float height) {
+void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width, float height) {
     if (graphics == nullptr) return;
     Record(graphics, gdip::GdipDrawImageRect(graphics->native, Native(image), x, y, width, height));
 }
 
 void DrawImagePoints(Graphics* graphics, Image* image, const PointF points[3]) {
     if (graphics == nullptr) return;
-    const Gdiplus::GpPointF corners[3] = {{points[0].X, points[0].Y},
-                                          {points[1].X, points[1].Y},
-                                          {points[2].X, points[2].Y}};
+    const Gdiplus::GpPointF corners[3] = {
+        {points[0].X, points[0].Y}, {points[1].X, points[1].Y}, {points[2].X, points[2].Y}};
     Record(graphics, gdip::GdipDrawImagePoints(graphics->native, Native(image), corners, 3));
 }
 
 CachedBitmap* CreateCachedBitmap(Image* bitmap, Graphics* graphics) {
     CachedBitmap* cached = Allocate<CachedBitmap>();
     if (cached == nullptr) return nullptr;
-    Record(cached, gdip::GdipCreateCachedBitmap(AsBitmap(bitmap), Native(graphics), &cached->native));
+    Record(cached,
+           gdip::GdipCreateCachedBitmap(AsBitmap(bitmap), Native(graphics), &cached->native));
     return cached;
 }
 
@@ -216,8 +220,8 @@ void DeleteCachedBitmap(CachedBitmap* cached) {
 
 void DrawCachedBitmap(Graphics* graphics, CachedBitmap* cached, std::int32_t x, std::int32_t y) {
     if (graphics == nullptr) return;
-    Record(graphics, gdip::GdipDrawCachedBitmap(graphics->native,
-                                                cached != nullptr ? cached->native : nullptr, x, y));
+    Record(graphics, gdip::GdipDrawCachedBitmap(
+                         graphics->native, cached != nullptr ? cached->native : nullptr, x, y));
 }
 
 FrameTarget* CreateFrameTarget(Image* backBuffer) {
@@ -254,8 +258,12 @@ void DeleteFrameTarget(FrameTarget* frame) {
     delete frame;
 }
 
-HDC FrameDeviceContext(FrameTarget* frame) { return frame != nullptr ? frame->memoryDC : nullptr; }
+HDC FrameDeviceContext(FrameTarget* frame) {
+    return frame != nullptr ? frame->memoryDC : nullptr;
+}
 
-void* NativeImage(Image* image) { return Native(image); }
+void* NativeImage(Image* image) {
+    return Native(image);
+}
 
 }  // namespace tickora::imaging

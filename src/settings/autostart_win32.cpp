@@ -11,7 +11,9 @@ constexpr const char16_t* kRunValue = u"Tickora";
 
 }  // namespace
 
-void DeleteAutostart() { DeleteRegValue(keystore::kCurrentUser, kRunKey, kRunValue); }
+void DeleteAutostart() {
+    DeleteRegValue(keystore::kCurrentUser, kRunKey, kRunValue);
+}
 
 void WriteAutostart(const char16_t* exePath) {
     WriteRegString(keystore::kCurrentUser, kRunKey, kRunValue, exePath);

@@ -31,9 +31,13 @@ std::string QuoteExec(const std::string& path) {
 
 }  // namespace
 
-std::string AutostartEntryPath() { return keystore::ConfigHome() + "/autostart/tickora.desktop"; }
+std::string AutostartEntryPath() {
+    return keystore::ConfigHome() + "/autostart/tickora.desktop";
+}
 
-void DeleteAutostart() { g_unlink(AutostartEntryPath().c_str()); }
+void DeleteAutostart() {
+    g_unlink(AutostartEntryPath().c_str());
+}
 
 void WriteAutostart(const char16_t* exePath) {
     std::unique_ptr<gchar, GFreeDeleter> path{g_utf16_to_utf8(

@@ -60,8 +60,7 @@ std::int32_t ReadRegDword(RegRoot root, const char16_t* path, const char16_t* na
     return static_cast<std::int32_t>(number);
 }
 
-bool WriteRegDword(RegRoot root, const char16_t* path, const char16_t* name,
-                   std::int32_t number) {
+bool WriteRegDword(RegRoot root, const char16_t* path, const char16_t* name, std::int32_t number) {
     const auto bits = static_cast<std::uint32_t>(number);
     return WriteRegValue(root, path, name, keystore::kTypeDword, &bits, sizeof bits);
 }

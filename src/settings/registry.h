@@ -16,15 +16,13 @@ bool DeleteRegValue(RegRoot root, const char16_t* path, const char16_t* name);
 
 std::int32_t ReadRegDword(RegRoot root, const char16_t* path, const char16_t* name,
                           std::int32_t fallback);
-bool WriteRegDword(RegRoot root, const char16_t* path, const char16_t* name,
-                   std::int32_t number);
+bool WriteRegDword(RegRoot root, const char16_t* path, const char16_t* name, std::int32_t number);
 
 // Returns the stored text in a buffer shared by every call (valid until the next
 // call), or `fallback` itself. Text over 2047 code units yields `fallback`.
 const char16_t* ReadRegString(RegRoot root, const char16_t* path, const char16_t* name,
                               const char16_t* fallback);
-bool WriteRegString(RegRoot root, const char16_t* path, const char16_t* name,
-                    const char16_t* text);
+bool WriteRegString(RegRoot root, const char16_t* path, const char16_t* name, const char16_t* text);
 
 // The most text ReadRegString accepts, in bytes.
 inline constexpr std::uint32_t kRegStringBytes = 4094;

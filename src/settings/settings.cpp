@@ -18,7 +18,9 @@ std::int32_t ReadNumber(const char16_t* name, std::int32_t fallback) {
     return ReadRegDword(kRoot, kSettingsKey, name, fallback);
 }
 
-bool ReadFlag(const char16_t* name, bool fallback) { return ReadNumber(name, fallback ? 1 : 0) != 0; }
+bool ReadFlag(const char16_t* name, bool fallback) {
+    return ReadNumber(name, fallback ? 1 : 0) != 0;
+}
 
 void WriteNumber(const char16_t* name, std::int32_t number) {
     WriteRegDword(kRoot, kSettingsKey, name, number);

@@ -63,8 +63,8 @@ struct Store {
 };
 
 std::optional<std::string> Utf8(const char16_t* text) {
-    GPtr<gchar> utf8{g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text), -1, nullptr,
-                                     nullptr, nullptr)};
+    GPtr<gchar> utf8{
+        g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text), -1, nullptr, nullptr, nullptr)};
     if (!utf8) return std::nullopt;
     return std::string(utf8.get());
 }
@@ -110,8 +110,8 @@ bool ParseHexByte(std::string_view text, unsigned char* out) {
 
 std::optional<Value> DecodeText(std::uint32_t type, std::string_view text) {
     glong units = 0;
-    GPtr<gunichar2> utf16{g_utf8_to_utf16(text.data(), static_cast<glong>(text.size()), nullptr,
-                                          &units, nullptr)};
+    GPtr<gunichar2> utf16{
+        g_utf8_to_utf16(text.data(), static_cast<glong>(text.size()), nullptr, &units, nullptr)};
     if (!utf16) return std::nullopt;
     Value value{type, std::vector<unsigned char>(static_cast<std::size_t>(units) * 2)};
     if (units > 0) std::memcpy(value.bytes.data(), utf16.get(), value.bytes.size());
@@ -247,7 +247,9 @@ std::optional<std::string> EntryOf(const char16_t* name) {
     return entry;
 }
 
-OpenedKey* Opened(Key key) { return static_cast<OpenedKey*>(key); }
+OpenedKey* Opened(Key key) {
+    return static_cast<OpenedKey*>(key);
+}
 
 // A key file has no call that adds an empty group; adding an entry and taking it
 // away again leaves the group behind.
@@ -266,7 +268,9 @@ std::string ConfigHome() {
     return std::string(home != nullptr && home[0] != '\0' ? home : g_get_home_dir()) + "/.config";
 }
 
-std::string StoreFilePath() { return ConfigHome() + "/tickora/settings.ini"; }
+std::string StoreFilePath() {
+    return ConfigHome() + "/tickora/settings.ini";
+}
 
 long OpenKey(std::uintptr_t root, const char16_t* path, std::uint32_t access, Key* key) {
     *key = nullptr;

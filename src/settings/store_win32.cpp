@@ -6,9 +6,15 @@
 namespace tickora::keystore {
 namespace {
 
-HKEY AsHkey(std::uintptr_t root) { return reinterpret_cast<HKEY>(root); }
-HKEY AsHkey(Key key) { return static_cast<HKEY>(key); }
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+HKEY AsHkey(std::uintptr_t root) {
+    return reinterpret_cast<HKEY>(root);
+}
+HKEY AsHkey(Key key) {
+    return static_cast<HKEY>(key);
+}
+const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
 
 }  // namespace
 
@@ -42,8 +48,12 @@ long SetValue(Key key, const char16_t* name, std::uint32_t type, const void* dat
     return RegSetValueExW(AsHkey(key), Wide(name), 0, type, static_cast<const BYTE*>(data), size);
 }
 
-long DeleteValue(Key key, const char16_t* name) { return RegDeleteValueW(AsHkey(key), Wide(name)); }
+long DeleteValue(Key key, const char16_t* name) {
+    return RegDeleteValueW(AsHkey(key), Wide(name));
+}
 
-long CloseKey(Key key) { return RegCloseKey(AsHkey(key)); }
+long CloseKey(Key key) {
+    return RegCloseKey(AsHkey(key));
+}
 
 }  // namespace tickora::keystore

@@ -32,7 +32,8 @@ std::u16string ExecutablePath() {
 std::u16string ExecutableFolder() {
     std::u16string path = ExecutablePath();
     const auto slash = path.rfind(u'/');
-    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash == 0 ? 1 : slash);
+    return slash == std::u16string::npos ? std::u16string()
+                                         : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 bool AppendPath(std::u16string& path, const char16_t* more) {

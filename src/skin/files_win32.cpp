@@ -34,8 +34,12 @@ bool AppendPath(std::u16string& path, const char16_t* more) {
     return true;
 }
 
-void MakeCurrentDirectory(const std::u16string& path) { SetCurrentDirectoryW(Wide(path)); }
+void MakeCurrentDirectory(const std::u16string& path) {
+    SetCurrentDirectoryW(Wide(path));
+}
 
-bool PathExists(const std::u16string& path) { return PathFileExistsW(Wide(path)) != FALSE; }
+bool PathExists(const std::u16string& path) {
+    return PathFileExistsW(Wide(path)) != FALSE;
+}
 
 }  // namespace tickora

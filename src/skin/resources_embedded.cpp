@@ -5,7 +5,9 @@
 namespace tickora {
 namespace {
 
-char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t Upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
 
 bool SameName(const char16_t* a, const char16_t* b) {
     for (; *a != u'\0' && *b != u'\0'; ++a, ++b) {

@@ -87,7 +87,9 @@ void MakeFrameSurfaces() {
         imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
 }
 
-double WidthOf(Image* hand) { return static_cast<double>(imaging::ImageWidth(hand)); }
+double WidthOf(Image* hand) {
+    return static_cast<double>(imaging::ImageWidth(hand));
+}
 
 void SetHandLengthFactor() {
     HandLengthFactor = 1.0;
@@ -134,8 +136,8 @@ void ReleaseSkin() {
     imaging::DetachFrameTarget(drawingSurfaces.frame);
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
     imaging::DeleteGraphics(drawingSurfaces.frameGraphics);
-    for (Image** slot : {&skinSet.face, &skinSet.hourHand, &skinSet.minuteHand,
-                         &skinSet.secondHand, &skinSet.glass}) {
+    for (Image** slot : {&skinSet.face, &skinSet.hourHand, &skinSet.minuteHand, &skinSet.secondHand,
+                         &skinSet.glass}) {
         Dispose(*slot);
     }
     Dispose(drawingSurfaces.backBuffer);

@@ -10,6 +10,8 @@ namespace tickora::testing {
 // Premultiplied 0xAARRGGBB of the bitmap's pixel at x, y.
 std::uint32_t PixelAt(imaging::Image* bitmap, int x, int y);
 
-inline std::uint32_t AlphaOf(std::uint32_t argb) { return argb >> 24; }
+inline std::uint32_t AlphaOf(std::uint32_t argb) {
+    return argb >> 24;
+}
 
 }  // namespace tickora::testing

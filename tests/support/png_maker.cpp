@@ -22,10 +22,12 @@ std::uint32_t Crc(const std::uint8_t* data, std::size_t size, std::uint32_t crc 
 }
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
+void Chunk(std::vector<std::uint8_t>& out, const char* type,
+           const std::vector<std::uint8_t>& data) {
     Put32(out, static_cast<std::uint32_t>(data.size()));
     std::vector<std::uint8_t> typed(type, type + 4);
     typed.insert(typed.end(), data.begin(), data.end());
@@ -77,13 +79,13 @@ std::vector<std::uint8_t> MakePng(int width, int height, const PixelFunction& pi
         raw.push_back(0);  // no filter
         for (int x = 0; x < width; ++x) {
             const std::uint32_t argb = pixel(x, y);
-            raw.insert(raw.end(), {static_cast<std::uint8_t>(argb >> 16),
-                                   static_cast<std::uint8_t>(argb >> 8),
-                                   static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)});
+            raw.insert(raw.end(),
+                       {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+                        static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)});
         }
     }
-    std::vector<std::uint8_t> out = Header(static_cast<std::uint32_t>(width),
-                                           static_cast<std::uint32_t>(height));
+    std::vector<std::uint8_t> out =
+        Header(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
     Chunk(out, "IDAT", Stored(raw));
     Chunk(out, "IEND", {});
     return out;
@@ -99,7 +101,8 @@ std::vector<std::uint8_t> MakePngHeaderOnly(std::uint32_t width, std::uint32_t h
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace tickora::testing

@@ -2,8 +2,14 @@
 
 namespace tickora::testing {
 
-long GdiObjectCount() { return 0; }
-std::vector<void*> FrameGdiHandles() { return {}; }
-bool GdiHandleAlive(void*) { return false; }
+long GdiObjectCount() {
+    return 0;
+}
+std::vector<void*> FrameGdiHandles() {
+    return {};
+}
+bool GdiHandleAlive(void*) {
+    return false;
+}
 
 }  // namespace tickora::testing

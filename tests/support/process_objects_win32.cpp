@@ -6,7 +6,9 @@
 
 namespace tickora::testing {
 
-long GdiObjectCount() { return static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)); }
+long GdiObjectCount() {
+    return static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+}
 
 std::vector<void*> FrameGdiHandles() {
     HDC memoryDC = imaging::FrameDeviceContext(drawingSurfaces.frame);
@@ -14,6 +16,8 @@ std::vector<void*> FrameGdiHandles() {
     return {memoryDC, GetCurrentObject(memoryDC, OBJ_BITMAP)};
 }
 
-bool GdiHandleAlive(void* handle) { return GetObjectType(static_cast<HGDIOBJ>(handle)) != 0; }
+bool GdiHandleAlive(void* handle) {
+    return GetObjectType(static_cast<HGDIOBJ>(handle)) != 0;
+}
 
 }  // namespace tickora::testing

@@ -14,7 +14,7 @@ inline constexpr const char16_t* kScratchKey = u"Software\\TickoraTests";
 inline constexpr const char16_t* kRunKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class ScratchStore {
-public:
+  public:
     ScratchStore();
     ~ScratchStore();
     ScratchStore(const ScratchStore&) = delete;
@@ -23,7 +23,7 @@ public:
     // Linux only: the temporary configuration folder ("" on Windows).
     const std::string& configHome() const { return configHome_; }
 
-private:
+  private:
     std::string configHome_;
     std::string previousConfigHome_;
     bool hadConfigHome_ = false;

@@ -19,8 +19,12 @@ void RemoveClockKeys() {
 
 }  // namespace
 
-ScratchStore::ScratchStore() { RemoveClockKeys(); }
+ScratchStore::ScratchStore() {
+    RemoveClockKeys();
+}
 
-ScratchStore::~ScratchStore() { RemoveClockKeys(); }
+ScratchStore::~ScratchStore() {
+    RemoveClockKeys();
+}
 
 }  // namespace tickora::testing

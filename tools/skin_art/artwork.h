@@ -6,9 +6,9 @@
 namespace skin_art {
 
 struct HandShape {
-    int width;            // image width; the pivot lies at width / 3
-    double thickness;     // shaft thickness in pixels, centred on the mid-line
-    bool counterweight;   // a tail with a ring behind the pivot
+    int width;           // image width; the pivot lies at width / 3
+    double thickness;    // shaft thickness in pixels, centred on the mid-line
+    bool counterweight;  // a tail with a ring behind the pivot
 };
 
 inline constexpr int kFaceSize = 290;

@@ -18,9 +18,9 @@ std::array<Rgb, 256> Palette() {
     for (int r = 0; r < 6; ++r) {
         for (int g = 0; g < 6; ++g) {
             for (int b = 0; b < 6; ++b) {
-                palette[index++] = Rgb{static_cast<std::uint8_t>(r * 51),
-                                       static_cast<std::uint8_t>(g * 51),
-                                       static_cast<std::uint8_t>(b * 51)};
+                palette[index++] =
+                    Rgb{static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 51),
+                        static_cast<std::uint8_t>(b * 51)};
             }
         }
     }
@@ -130,7 +130,8 @@ bool WriteIcon(const std::string& path, const std::vector<cairo_surface_t*>& ima
     }
     for (const auto& bitmap : bitmaps) file.insert(file.end(), bitmap.begin(), bitmap.end());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
     return static_cast<bool>(out);
 }
 

@@ -22,8 +22,8 @@ bool WritePng(const std::string& path, int width, int height, PngLayout layout, 
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_set_compression_level(png, 9);
         png_write_info(png, info);
-        const std::size_t stride = static_cast<std::size_t>(width) *
-                                   (layout == PngLayout::Rgba ? 4 : 2);
+        const std::size_t stride =
+            static_cast<std::size_t>(width) * (layout == PngLayout::Rgba ? 4 : 2);
         std::vector<png_bytep> rows(static_cast<std::size_t>(height));
         for (int y = 0; y < height; ++y) {
             rows[static_cast<std::size_t>(y)] =

@@ -47,12 +47,12 @@ std::vector<std::uint8_t> StraightPixels(cairo_surface_t* surface, PngLayout lay
     return out;
 }
 
-bool Write(const std::string& folder, const char* name, cairo_surface_t* surface,
-           PngLayout layout, bool interlaced) {
-    const bool written = skin_art::WritePng(
-        folder + "/" + name, cairo_image_surface_get_width(surface),
-        cairo_image_surface_get_height(surface), layout, interlaced,
-        StraightPixels(surface, layout));
+bool Write(const std::string& folder, const char* name, cairo_surface_t* surface, PngLayout layout,
+           bool interlaced) {
+    const bool written =
+        skin_art::WritePng(folder + "/" + name, cairo_image_surface_get_width(surface),
+                           cairo_image_surface_get_height(surface), layout, interlaced,
+                           StraightPixels(surface, layout));
     cairo_surface_destroy(surface);
     if (!written) std::fprintf(stderr, "skin_art: cannot write %s/%s\n", folder.c_str(), name);
     return written;
@@ -68,8 +68,10 @@ int main(int argc, char** argv) {
     const std::string folder = argv[1];
     bool ok = Write(folder, "main.png", skin_art::DrawFace(), PngLayout::Rgba, true);
     ok &= Write(folder, "hour.png", skin_art::DrawHand(skin_art::kHourHand), PngLayout::Rgba, true);
-    ok &= Write(folder, "min.png", skin_art::DrawHand(skin_art::kMinuteHand), PngLayout::Rgba, true);
-    ok &= Write(folder, "sec.png", skin_art::DrawHand(skin_art::kSecondHand), PngLayout::Rgba, true);
+    ok &=
+        Write(folder, "min.png", skin_art::DrawHand(skin_art::kMinuteHand), PngLayout::Rgba, true);
+    ok &=
+        Write(folder, "sec.png", skin_art::DrawHand(skin_art::kSecondHand), PngLayout::Rgba, true);
     ok &= Write(folder, "attach.png", skin_art::DrawGlass(), PngLayout::GreyAlpha, false);
 
     std::vector<cairo_surface_t*> icons = {skin_art::DrawIcon(16), skin_art::DrawIcon(32),
