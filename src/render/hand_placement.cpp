@@ -44,7 +44,7 @@ std::array<imaging::PointF, 3> HandPoints(double turn, double w, double h,
 void DrawHand(double turn, imaging::Graphics* target, imaging::Image* hand) {
     const double w = imaging::ImageWidth(hand);
     const double h = imaging::ImageHeight(hand);
-    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, clockSettings.Scale,
+    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawnScale(),
                                 HandLengthFactor};
     const auto points = HandPoints(turn, w, h, geometry);
     imaging::DrawImagePoints(target, hand, points.data());

@@ -30,13 +30,23 @@ void WriteNumber(const char16_t* name, std::int32_t number) {
 // treated as empty (the internal skin) rather than cut to a name that may exist.
 void CopySkinName(const char16_t* stored) {
     const std::u16string_view name(stored);
-    std::fill(std::begin(clockSettings.Skin), std::end(clockSettings.Skin), u'\0');
-    if (name.size() < static_cast<std::size_t>(kSkinNameUnits)) {
-        std::copy(name.begin(), name.end(), clockSettings.Skin);
-    }
+    SetSkinName(name.size() < static_cast<std::size_t>(kSkinNameUnits) ? name : u"");
 }
 
 }  // namespace
+
+std::int32_t DrawnScale() {
+    return std::clamp(clockSettings.Scale, kMinScale, kMaxScale);
+}
+
+std::int32_t DrawnAlpha() {
+    return std::clamp(clockSettings.Alpha, kMinAlpha, kMaxAlpha);
+}
+
+void SetSkinName(std::u16string_view name) {
+    std::fill(std::begin(clockSettings.Skin), std::end(clockSettings.Skin), u'\0');
+    name.copy(clockSettings.Skin, std::min<std::size_t>(name.size(), kSkinNameUnits - 1));
+}
 
 void LoadSettings() {
     clockSettings.PosX = ReadNumber(u"PosX", 150);

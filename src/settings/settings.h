@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace tickora {
 
@@ -32,6 +33,20 @@ struct WindowRect {
 extern ClockSettings clockSettings;
 
 inline constexpr const char16_t* kSettingsKey = u"Software\\Velmarck\\Tickora";
+
+// Scale and Alpha as the clock draws and presents them. Stored values outside
+// the menu's range (only possible from an edited store) are kept as they are but
+// drawn as the nearest end of the range, so the clock is never invisible,
+// zero-sized or larger than its surfaces.
+inline constexpr std::int32_t kMinScale = 20;
+inline constexpr std::int32_t kMaxScale = 200;
+inline constexpr std::int32_t kMinAlpha = 20;
+inline constexpr std::int32_t kMaxAlpha = 100;
+std::int32_t DrawnScale();
+std::int32_t DrawnAlpha();
+
+// Stores a skin folder name in the Skin setting, cut to the field's 259 units.
+void SetSkinName(std::u16string_view name);
 
 void LoadSettings();
 // Writes the nine values; the position comes from the window's rectangle.

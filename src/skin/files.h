@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tickora {
 
@@ -16,5 +17,10 @@ bool AppendPath(std::u16string& path, const char16_t* more);
 void MakeCurrentDirectory(const std::u16string& path);
 // True when an entry of that name exists (file or folder).
 bool PathExists(const std::u16string& path);
+bool IsFolder(const std::u16string& path);
+// The names of a folder's entries, "." and ".." included where the platform
+// lists them, in the platform's order (sorted by code unit where it has none).
+// False when the folder cannot be listed.
+bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names);
 
 }  // namespace tickora

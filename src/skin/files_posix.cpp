@@ -1,6 +1,7 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "skin/files.h"
@@ -53,6 +54,27 @@ void MakeCurrentDirectory(const std::u16string& path) {
 bool PathExists(const std::u16string& path) {
     auto name = Utf8(path);
     return name && g_file_test(name.get(), G_FILE_TEST_EXISTS);
+}
+
+bool IsFolder(const std::u16string& path) {
+    auto name = Utf8(path);
+    return name && g_file_test(name.get(), G_FILE_TEST_IS_DIR);
+}
+
+bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names) {
+    auto name = Utf8(folder);
+    GDir* listing = name ? g_dir_open(name.get(), 0, nullptr) : nullptr;
+    if (listing == nullptr) return false;
+    // readdir has no stable order; the menu lists skins by name.
+    std::vector<std::u16string> found;
+    while (const gchar* entry = g_dir_read_name(listing)) {
+        std::u16string wide = Utf16(entry);
+        if (!wide.empty()) found.push_back(std::move(wide));
+    }
+    g_dir_close(listing);
+    std::sort(found.begin(), found.end());
+    names.insert(names.end(), found.begin(), found.end());
+    return true;
 }
 
 }  // namespace tickora

@@ -42,4 +42,21 @@ bool PathExists(const std::u16string& path) {
     return PathFileExistsW(Wide(path)) != FALSE;
 }
 
+bool IsFolder(const std::u16string& path) {
+    return PathIsDirectoryW(Wide(path)) != FALSE;
+}
+
+bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names) {
+    std::u16string pattern = folder;
+    if (!AppendPath(pattern, u"*.*")) return false;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(Wide(pattern), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        names.emplace_back(reinterpret_cast<const char16_t*>(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
 }  // namespace tickora

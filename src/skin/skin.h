@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "render/imaging.h"
 
@@ -35,6 +36,11 @@ extern double HandLengthFactor;
 // The largest face whose surfaces the clock will make; a larger one is treated
 // like a face that does not decode.
 inline constexpr std::int32_t kMaxFaceSide = 4096;
+
+// The folder that holds the skin folders: "Skins" beside the program, unless a
+// tool (the preview renderer) points it elsewhere. False when it does not fit a path.
+bool SkinsRoot(std::u16string& root);
+void SetSkinsRoot(std::u16string root);  // empty: beside the program
 
 // Loads the skin the Skin setting names (clearing the setting when it falls back
 // to the internal skin), with fresh surfaces; forgets what was drawn.

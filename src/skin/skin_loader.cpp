@@ -14,6 +14,8 @@ double HandLengthFactor = 1.0;
 
 namespace {
 
+std::u16string chosenSkinsRoot;
+
 using imaging::Image;
 
 void Dispose(Image*& image) {
@@ -41,8 +43,7 @@ Image* MakeBackBuffer(Image* face) {
 
 // Path of the skin folder the setting names; false when it does not fit a path.
 bool SkinFolder(std::u16string& path) {
-    path = ExecutableFolder();
-    return AppendPath(path, u"Skins") && AppendPath(path, clockSettings.Skin);
+    return SkinsRoot(path) && AppendPath(path, clockSettings.Skin);
 }
 
 bool LoadFolderSkin() {
@@ -107,6 +108,19 @@ void SetHandLengthFactor() {
 }
 
 }  // namespace
+
+bool SkinsRoot(std::u16string& root) {
+    if (!chosenSkinsRoot.empty()) {
+        root = chosenSkinsRoot;
+        return true;
+    }
+    root = ExecutableFolder();
+    return AppendPath(root, u"Skins");
+}
+
+void SetSkinsRoot(std::u16string root) {
+    chosenSkinsRoot = std::move(root);
+}
 
 Image* LoadPngResource(const char16_t* name) {
     const ResourceBytes resource = FindPngResource(name);

@@ -1,0 +1,204 @@
+// Draws what the clock would show, through the clock's own skin loading and
+// frame composition, into a PNG with alpha. For skin authors and for tests.
+#include <cairo.h>
+#include <glib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "render/clock_positions.h"
+#include "render/frame.h"
+#include "render/imaging.h"
+#include "render/imaging_cairo.h"
+#include "settings/settings.h"
+#include "skin/skin.h"
+
+namespace {
+
+using namespace tickora;
+
+constexpr const char* kUsage =
+    "usage: tickora_preview [options] OUTPUT.png\n"
+    "  --skin FOLDER       a skin folder (holding main.png); default: the internal skin\n"
+    "  --time HH:MM:SS[.mmm]  the time shown; default 10:08:37\n"
+    "  --scale PERCENT     default 100 (the clock draws 20..200)\n"
+    "  --alpha PERCENT     opacity, default 100 (the clock draws 20..100)\n"
+    "  --seconds on|off    second hand, default on\n"
+    "  --glass on|off      glass overlay, default on\n";
+
+struct Options {
+    std::string skinFolder;
+    LocalTime time{10, 8, 37, 0};
+    int scale = 100;
+    int alpha = 100;
+    bool seconds = true;
+    bool glass = true;
+    std::string output;
+};
+
+LocalTime shownTime;
+std::string outputPath;
+bool written = false;
+
+LocalTime ShownTime() {
+    return shownTime;
+}
+
+std::optional<int> Number(std::string_view text, int low, int high) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int value = 0;
+    std::size_t at = 0;
+    const bool negative = text[0] == '-';
+    if (negative) at = 1;
+    if (at == text.size()) return std::nullopt;
+    for (; at < text.size(); ++at) {
+        if (text[at] < '0' || text[at] > '9') return std::nullopt;
+        value = value * 10 + (text[at] - '0');
+    }
+    value = negative ? -value : value;
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+std::optional<LocalTime> ParseTime(std::string_view text) {
+    std::string_view milliseconds = "0";
+    if (const auto dot = text.find('.'); dot != std::string_view::npos) {
+        milliseconds = text.substr(dot + 1);
+        text = text.substr(0, dot);
+    }
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':') return std::nullopt;
+    const auto hour = Number(text.substr(0, 2), 0, 23);
+    const auto minute = Number(text.substr(3, 2), 0, 59);
+    const auto second = Number(text.substr(6, 2), 0, 59);
+    const auto millis = milliseconds.size() <= 3 ? Number(milliseconds, 0, 999) : std::nullopt;
+    if (!hour || !minute || !second || !millis) return std::nullopt;
+    return LocalTime{static_cast<std::uint16_t>(*hour), static_cast<std::uint16_t>(*minute),
+                     static_cast<std::uint16_t>(*second), static_cast<std::uint16_t>(*millis)};
+}
+
+std::optional<bool> OnOff(std::string_view text) {
+    if (text == "on") return true;
+    if (text == "off") return false;
+    return std::nullopt;
+}
+
+// Returns an error message, or an empty string when the arguments are good.
+std::string Parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.substr(0, 2) != "--") {
+            if (!options.output.empty()) return "more than one output file given";
+            options.output = argument;
+            continue;
+        }
+        if (i + 1 >= argc) return std::string(argument) + " needs a value";
+        const std::string_view value = argv[++i];
+        if (argument == "--skin") {
+            options.skinFolder = value;
+        } else if (argument == "--time") {
+            const auto time = ParseTime(value);
+            if (!time)
+                return "--time wants HH:MM:SS or HH:MM:SS.mmm, not '" + std::string(value) + "'";
+            options.time = *time;
+        } else if (argument == "--scale" || argument == "--alpha") {
+            const auto number = Number(value, -100000000, 100000000);
+            if (!number)
+                return std::string(argument) + " wants a whole number, not '" + std::string(value) +
+                       "'";
+            (argument == "--scale" ? options.scale : options.alpha) = *number;
+        } else if (argument == "--seconds" || argument == "--glass") {
+            const auto flag = OnOff(value);
+            if (!flag)
+                return std::string(argument) + " wants on or off, not '" + std::string(value) + "'";
+            (argument == "--seconds" ? options.seconds : options.glass) = *flag;
+        } else {
+            return "unknown option " + std::string(argument);
+        }
+    }
+    if (options.output.empty()) return "no output file given";
+    return {};
+}
+
+// The presentation: the shown part of the frame times the constant opacity.
+void WritePng(void*, imaging::FrameTarget* frame, std::int32_t width, std::int32_t height,
+              std::uint8_t constantAlpha) {
+    cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(out);
+    cairo_set_source_surface(cr, imaging::FrameSurface(frame), 0, 0);
+    cairo_paint_with_alpha(cr, constantAlpha / 255.0);
+    cairo_destroy(cr);
+    written = cairo_surface_write_to_png(out, outputPath.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(out);
+}
+
+std::u16string Utf16(const std::string& text) {
+    gunichar2* wide = g_utf8_to_utf16(text.c_str(), -1, nullptr, nullptr, nullptr);
+    std::u16string result = wide ? reinterpret_cast<const char16_t*>(wide) : u"";
+    g_free(wide);
+    return result;
+}
+
+// Points the clock's skin loading at the folder's parent and names the folder.
+std::string SelectSkinFolder(const std::string& folder) {
+    gchar* canonical = g_canonicalize_filename(folder.c_str(), nullptr);
+    gchar* parent = g_path_get_dirname(canonical);
+    gchar* name = g_path_get_basename(canonical);
+    std::string error;
+    if (!g_file_test(canonical, G_FILE_TEST_IS_DIR)) {
+        error = "'" + folder + "' is not a folder";
+    } else {
+        SetSkinsRoot(Utf16(parent));
+        SetSkinName(Utf16(name));
+    }
+    g_free(name);
+    g_free(parent);
+    g_free(canonical);
+    return error;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (std::string error = Parse(argc, argv, options); !error.empty()) {
+        std::fprintf(stderr, "tickora_preview: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    if (!options.skinFolder.empty()) {
+        if (std::string error = SelectSkinFolder(options.skinFolder); !error.empty()) {
+            std::fprintf(stderr, "tickora_preview: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    clockSettings.Scale = options.scale;
+    clockSettings.Alpha = options.alpha;
+    clockSettings.ShowSeconds = options.seconds;
+    clockSettings.ShowGlass = options.glass;
+    shownTime = options.time;
+    outputPath = options.output;
+
+    const std::uintptr_t token = imaging::StartImaging();
+    LoadSkin();
+    int status = 0;
+    if (!options.skinFolder.empty() && clockSettings.Skin[0] == u'\0') {
+        std::fprintf(stderr,
+                     "tickora_preview: %s has no main.png that loads; the clock would show "
+                     "its internal skin\n",
+                     options.skinFolder.c_str());
+        status = 1;
+    } else {
+        SetTimeSource(&ShownTime);
+        SetPresenter(&WritePng);
+        RenderClock(nullptr);
+        if (!written) {
+            std::fprintf(stderr, "tickora_preview: cannot write %s\n", outputPath.c_str());
+            status = 1;
+        }
+    }
+    ReleaseSkin();
+    imaging::StopImaging(token);
+    return status;
+}
