@@ -1,4 +1,5 @@
 #include "support/process_objects.h"
+#include "support/skin_folders.h"
 
 namespace tickora::testing {
 
@@ -11,5 +12,7 @@ std::vector<void*> FrameGdiHandles() {
 bool GdiHandleAlive(void*) {
     return false;
 }
+
+void MakeHidden(const std::filesystem::path&) {}
 
 }  // namespace tickora::testing

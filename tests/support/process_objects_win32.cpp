@@ -3,6 +3,7 @@
 #include "render/imaging_gdiplus.h"
 #include "skin/skin.h"
 #include "support/process_objects.h"
+#include "support/skin_folders.h"
 
 namespace tickora::testing {
 
@@ -18,6 +19,10 @@ std::vector<void*> FrameGdiHandles() {
 
 bool GdiHandleAlive(void* handle) {
     return GetObjectType(static_cast<HGDIOBJ>(handle)) != 0;
+}
+
+void MakeHidden(const std::filesystem::path& folder) {
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
 }  // namespace tickora::testing

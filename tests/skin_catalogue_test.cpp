@@ -1,0 +1,134 @@
+// The skin catalogue and the Skin submenu over real folders in a Skins folder
+// beside this test program.
+#include "skin/skin_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "menu/menu_model.h"
+#include "settings/settings.h"
+#include "skin/files.h"
+#include "skin/skin.h"
+#include "support/png_maker.h"
+#include "support/skin_folders.h"
+
+namespace tickora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SkinCatalogue : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        original = fs::current_path();
+        root = fs::path(ExecutableFolder()) / "Skins";
+        fs::remove_all(root);
+        clockSettings = ClockSettings{};
+    }
+    void TearDown() override {
+        ReleaseSkin();
+        fs::current_path(original);
+        fs::remove_all(root);
+    }
+    fs::path Skin(const std::u16string& name, bool withFace = true, int side = 50) {
+        const fs::path folder = root / fs::path(name);
+        fs::create_directories(folder);
+        if (withFace) testing::WriteBytes(folder / "main.png", testing::MakeSolidPng(side, side));
+        return folder;
+    }
+    static std::set<std::u16string> Names(const std::vector<SkinEntry>& entries) {
+        std::set<std::u16string> names;
+        for (const SkinEntry& entry : entries) names.insert(entry.name);
+        return names;
+    }
+    fs::path original;
+    fs::path root;
+};
+
+TEST_F(SkinCatalogue, NoFolderOrAnEmptyOneListsNothing) {
+    EXPECT_TRUE(ListSkins(u"").empty());
+    fs::create_directories(root);
+    EXPECT_TRUE(ListSkins(u"").empty());
+    testing::WriteBytes(root / "main.png", testing::MakeSolidPng(10, 10));
+    testing::WriteBytes(root / "notes.txt", {'h', 'i'});
+    EXPECT_TRUE(ListSkins(u"").empty()) << "files are never listed";
+}
+
+TEST_F(SkinCatalogue, OnlyFoldersWithAFaceCountAndIdentifiersHaveNoGaps) {
+    Skin(u"Alpha");
+    Skin(u"Beta", false);
+    testing::WriteBytes(Skin(u"Beta", false) / "hour.png", testing::MakeSolidPng(10, 3));
+    Skin(u"Gamma");
+    fs::create_directories(Skin(u"Delta", false) / "main.png");  // a folder named main.png
+    const auto entries = ListSkins(u"");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(Names(entries), (std::set<std::u16string>{u"Alpha", u"Gamma", u"Delta"}));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].id, IDM_SKIN_FIRST + i);
+    }
+}
+
+TEST_F(SkinCatalogue, CurrentIsAnExactMatch) {
+    Skin(u"classic");
+    Skin(u"Night");
+    auto entries = ListSkins(u"Night");
+    ASSERT_EQ(entries.size(), 2u);
+    for (const SkinEntry& entry : entries) EXPECT_EQ(entry.current, entry.name == u"Night");
+    for (const SkinEntry& entry : ListSkins(u"Classic")) EXPECT_FALSE(entry.current);
+}
+
+TEST_F(SkinCatalogue, HiddenFoldersAreListedLikeAnyOther) {
+    testing::MakeHidden(Skin(u".hidden"));
+    Skin(u"Plain");
+    EXPECT_EQ(Names(ListSkins(u"")), (std::set<std::u16string>{u".hidden", u"Plain"}));
+}
+
+TEST_F(SkinCatalogue, ChoosingASkinStoresTheItemTextAndLoadsIt) {
+    Skin(u"Night & Day", true, 120);
+    Skin(u"Small", true, 60);
+    const auto entries = ListSkins(u"");
+    const Menu menu = BuildContextMenu(entries);
+    const Menu& skins = menu[3].submenu;
+    ASSERT_EQ(skins.size(), 4u);
+
+    class ItemText : public MenuHost {
+      public:
+        explicit ItemText(const Menu& items) : items_(items) {}
+        void Quit() override {}
+        void ShowPassThroughNote() override {}
+        void ApplyWindowMode() override {}
+        std::u16string SkinItemText(std::uint32_t id) override {
+            for (const MenuItem& item : items_) {
+                if (item.id == id) return item.text;
+            }
+            return {};
+        }
+
+      private:
+        const Menu& items_;
+    } host(skins);
+
+    const auto night = std::find_if(entries.begin(), entries.end(),
+                                    [](const SkinEntry& e) { return e.name == u"Night & Day"; });
+    ASSERT_NE(night, entries.end());
+    CarryOutCommand(night->id, host);
+    EXPECT_EQ(std::u16string(clockSettings.Skin), u"Night & Day");
+    EXPECT_EQ(skinSet.faceWidth, 120);
+    EXPECT_TRUE(BuildContextMenu(ListSkins(clockSettings.Skin))[3].submenu[0].checked == false);
+}
+
+TEST_F(SkinCatalogue, TwoHundredSkinsFitTheMenu) {
+    for (int i = 0; i < 200; ++i)
+        Skin(u"Skin " + std::u16string(1, u'A' + i / 26) + std::u16string(1, u'a' + i % 26), true,
+             8);
+    const auto entries = ListSkins(u"");
+    ASSERT_EQ(entries.size(), 200u);
+    EXPECT_EQ(entries.back().id, 700u);
+    EXPECT_EQ(BuildContextMenu(entries)[3].submenu.size(), 202u);
+}
+
+}  // namespace
+}  // namespace tickora
