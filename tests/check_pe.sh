@@ -26,4 +26,20 @@ while read -r dll; do
     echo "imports $dll"
   fi
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+# Resources: five PNGs, icons 1-3 in group 104, version 1 and manifest 1, all
+# German (Germany), language 1031.
+resources=$(wrestool -l "$exe" 2>/dev/null)
+expect_resources() {
+  local pattern=$1 count=$2 what=$3 found
+  found=$(grep -cE -- "$pattern" <<<"$resources")
+  if [[ $found -ne $count ]]; then
+    echo "FAIL: $found $what resources, wanted $count"; fail=1
+  fi
+}
+expect_resources "--type='PNG_FILE' .*--language=1031" 5 "PNG_FILE"
+expect_resources "--type=3 --name=[123] --language=1031 " 3 "icon"
+expect_resources "--type=14 --name=104 --language=1031 " 1 "icon group 104"
+expect_resources "--type=16 --name=1 --language=1031 " 1 "version"
+expect_resources "--type=24 --name=1 --language=1031 " 1 "manifest"
+expect_resources "--language=" 11 "language-tagged"
 exit $fail

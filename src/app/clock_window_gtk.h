@@ -1,0 +1,18 @@
+// The Linux clock window: GTK 3, an RGBA visual where the screen has one, cut to
+// the clock's own shape where no compositing manager blends it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+namespace tickora {
+
+// Creates the window at PosX, PosY with the scaled face size, hooks its events
+// and makes it the presentation of every frame; nullptr when it cannot be made.
+GtkWidget* CreateClockWindow();
+// Arms the frame timer: a first tick after 10 ms, then 20 ms after each attempt.
+void StartFrameTimer(GtkWidget* window);
+void SaveSettingsFrom(GtkWidget* window);
+// Logoff: autostart entry, settings, exit code 0 (SIGTERM and SIGHUP).
+void WatchSessionEnd(GtkWidget* window);
+
+}  // namespace tickora

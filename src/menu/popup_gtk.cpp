@@ -1,0 +1,115 @@
+// The context menu as a GtkMenu: the portable model with check items,
+// submenus, separators and insensitive items; labels are shown literally.
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <string>
+
+#include "app/window_mode.h"
+#include "menu/context_menu.h"
+#include "menu/menu_model.h"
+#include "settings/settings.h"
+
+namespace tickora {
+namespace {
+
+std::string Utf8(const std::u16string& text) {
+    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.c_str()), -1, nullptr,
+                                  nullptr, nullptr);
+    std::string result = utf8 != nullptr ? utf8 : "";
+    g_free(utf8);
+    return result;
+}
+
+class PopupHost : public MenuHost {
+  public:
+    PopupHost(GtkWidget* window, Menu model) : window_(window), model_(std::move(model)) {}
+
+    void Quit() override { gtk_main_quit(); }
+    void ShowPassThroughNote() override {
+        GtkWidget* note =
+            gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
+                                   GTK_BUTTONS_OK, "%s", Utf8(kPassThroughNote).c_str());
+        gtk_window_set_title(GTK_WINDOW(note), Utf8(kNoteTitle).c_str());
+        gtk_dialog_run(GTK_DIALOG(note));
+        gtk_widget_destroy(note);
+    }
+    void ApplyWindowMode() override { tickora::ApplyWindowMode(window_, false); }
+    std::u16string SkinItemText(std::uint32_t id) override {
+        for (const MenuItem& top : model_) {
+            for (const MenuItem& item : top.submenu) {
+                if (item.kind == MenuItemKind::Command && item.id == id) return item.text;
+            }
+        }
+        return {};
+    }
+
+  private:
+    GtkWidget* window_;
+    Menu model_;
+};
+
+// The menu on screen and what its commands act on; replaced at every opening.
+struct OpenMenu {
+    GtkWidget* menu = nullptr;
+    std::unique_ptr<PopupHost> host;
+} openMenu;
+
+void OnActivate(GtkMenuItem* item, gpointer) {
+    const auto id = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "command"));
+    if (openMenu.host) CarryOutCommand(id, *openMenu.host);
+}
+
+gboolean DestroyMenu(gpointer menu) {
+    if (menu == openMenu.menu) openMenu.menu = nullptr;
+    gtk_widget_destroy(GTK_WIDGET(menu));
+    return G_SOURCE_REMOVE;
+}
+
+// The chosen item is activated after the menu is deactivated: the menu goes
+// once both have happened.
+void OnDeactivate(GtkMenuShell* menu, gpointer) {
+    g_idle_add(&DestroyMenu, menu);
+}
+
+GtkWidget* Build(const Menu& items) {
+    GtkWidget* menu = gtk_menu_new();
+    for (const MenuItem& item : items) {
+        GtkWidget* entry = nullptr;
+        const std::string label = Utf8(item.text);
+        if (item.kind == MenuItemKind::Separator) {
+            entry = gtk_separator_menu_item_new();
+        } else if (item.kind == MenuItemKind::Submenu) {
+            entry = gtk_menu_item_new_with_label(label.c_str());
+            gtk_menu_item_set_submenu(GTK_MENU_ITEM(entry), Build(item.submenu));
+        } else {
+            if (item.checked) {
+                entry = gtk_check_menu_item_new_with_label(label.c_str());
+                gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(entry), TRUE);
+            } else {
+                entry = gtk_menu_item_new_with_label(label.c_str());
+            }
+            gtk_widget_set_sensitive(entry, !item.disabled);
+            g_object_set_data(G_OBJECT(entry), "command", GUINT_TO_POINTER(item.id));
+            g_signal_connect(entry, "activate", G_CALLBACK(OnActivate), nullptr);
+        }
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), entry);
+    }
+    return menu;
+}
+
+}  // namespace
+
+void ShowContextMenu(void* window) {
+    auto* widget = static_cast<GtkWidget*>(window);
+    Menu model = BuildContextMenu(ListSkins(clockSettings.Skin));
+    GtkWidget* menu = Build(model);
+    openMenu.menu = menu;
+    openMenu.host = std::make_unique<PopupHost>(widget, std::move(model));
+    g_signal_connect(menu, "deactivate", G_CALLBACK(OnDeactivate), nullptr);
+    gtk_menu_attach_to_widget(GTK_MENU(menu), widget, nullptr);
+    gtk_widget_show_all(menu);
+    gtk_menu_popup_at_pointer(GTK_MENU(menu), nullptr);
+}
+
+}  // namespace tickora

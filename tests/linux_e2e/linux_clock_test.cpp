@@ -1,0 +1,195 @@
+// The Linux clock in Xvfb, with and without a compositing manager: where its
+// window goes, what it shows, how its menu and modes act, and how it ends.
+#include <glib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "linux_e2e/x_probe.h"
+
+extern char** environ;
+
+namespace tickora::linux_e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned long kRootColour = 0x3366AA;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<char*> args, envp;
+    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    for (const auto& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
+    args.push_back(nullptr);
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data());
+    return pid;
+}
+
+// Exit status, or -1 when the process is still running after ten seconds.
+int WaitForExit(pid_t pid) {
+    int status = 0;
+    const bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10000);
+    if (!ended) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class LinuxClock : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(probe.display(), nullptr) << "these tests need DISPLAY";
+        gchar* folder = g_dir_make_tmp("tickora-clock-XXXXXX", nullptr);
+        home = folder;
+        g_free(folder);
+        fs::create_directories(home / "config");
+        fs::create_directories(home / "run");
+        fs::permissions(home / "run", fs::perms::owner_all);
+        probe.FillRoot(kRootColour);
+        if (GetParam()) {
+            compositor = Spawn({"/usr/bin/xcompmgr"}, {});
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+    }
+    void TearDown() override {
+        for (pid_t pid : {clock, compositor}) {
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+        fs::remove_all(home);
+    }
+    std::vector<std::string> Env() const {
+        return {"XDG_CONFIG_HOME=" + (home / "config").string(),
+                "XDG_RUNTIME_DIR=" + (home / "run").string(),
+                // GTK keeps memory until the process ends; leaks are checked elsewhere.
+                "ASAN_OPTIONS=detect_leaks=0"};
+    }
+    pid_t StartClock() { return Spawn({TICKORA_CLOCK_PATH}, Env()); }
+    void StoreSettings(const std::string& lines) {
+        fs::create_directories(home / "config/tickora");
+        std::ofstream(home / "config/tickora/settings.ini") << "[Software\\Velmarck\\Tickora]\n"
+                                                            << lines;
+    }
+    std::string Settings() const { return ReadFile(home / "config/tickora/settings.ini"); }
+    fs::path AutostartEntry() const { return home / "config/autostart/tickora.desktop"; }
+
+    XProbe probe;
+    fs::path home;
+    pid_t clock = -1;
+    pid_t compositor = -1;
+};
+
+TEST_P(LinuxClock, OpensAtItsPlaceWithTransparentCorners) {
+    clock = StartClock();
+    const Window window = probe.WaitForClock(clock);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(probe.WaitForSize(window, 290, 290));
+    const auto geometry = probe.GeometryOf(window);
+    EXPECT_EQ(geometry.x, 150);
+    EXPECT_EQ(geometry.y, 100);
+    EXPECT_EQ(geometry.depth, 32) << "an RGBA visual";
+    const auto states = probe.WmState(window);
+    EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
+    EXPECT_EQ(std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE"), states.end());
+    EXPECT_EQ(probe.BoundingShaped(window), !GetParam()) << "cut to shape without a compositor";
+
+    // The dial covers the centre; the corners show the desktop, as it shows far
+    // from the clock (the root colour, or the compositor's own background).
+    const unsigned long desktop = probe.ScreenPixel(1000, 900);
+    if (!GetParam()) {
+        EXPECT_EQ(desktop, kRootColour);
+    }
+    EXPECT_TRUE(WaitFor([&] { return probe.ScreenPixel(150 + 145, 100 + 145) != desktop; }));
+    EXPECT_TRUE(WaitFor([&] { return probe.ScreenPixel(150 + 1, 100 + 1) == desktop; }));
+    EXPECT_EQ(probe.ScreenPixel(150 + 288, 100 + 288), desktop);
+    EXPECT_NE(probe.ScreenPixel(150 + 145, 100 + 60), desktop);
+}
+
+TEST_P(LinuxClock, StoredSettingsGiveSizePlaceAndModes) {
+    StoreSettings(
+        "Scale=dword:0000004b\nPosX=dword:ffffffd8\nPosY=dword:0000001e\n"
+        "TopMost=dword:00000001\nTransparent=dword:00000001\n");
+    clock = StartClock();
+    const Window window = probe.WaitForClock(clock);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(probe.WaitForSize(window, 217, 217));
+    EXPECT_EQ(probe.GeometryOf(window).x, -40);
+    EXPECT_EQ(probe.GeometryOf(window).y, 30);
+    const auto states = probe.WmState(window);
+    EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE"), states.end());
+    // Pass-through while the clock does not hold the focus: no input at all.
+    EXPECT_TRUE(WaitFor([&] { return probe.InputRectangles(window) == 0; }));
+}
+
+TEST_P(LinuxClock, MenuChangesTheScaleAndExitSaves) {
+    clock = StartClock();
+    const Window window = probe.WaitForClock(clock);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(probe.WaitForSize(window, 290, 290));
+    EXPECT_GT(probe.InputRectangles(window), 0);
+
+    probe.ClickAt(150 + 145, 100 + 145, 3);
+    // Scale > 20% ... 80%.
+    probe.PressKeys({"Down", "Right", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
+    EXPECT_TRUE(probe.WaitForSize(window, 232, 232));
+
+    probe.ClickAt(150 + 100, 100 + 100, 3);
+    probe.PressKeys({"Up", "Return"});  // Exit, the last item
+    EXPECT_EQ(WaitForExit(clock), 0);
+    clock = -1;
+    EXPECT_NE(Settings().find("Scale=dword:00000050"), std::string::npos) << Settings();
+    EXPECT_NE(Settings().find("PosX=dword:00000096"), std::string::npos) << Settings();
+    EXPECT_FALSE(fs::exists(AutostartEntry()));
+}
+
+TEST_P(LinuxClock, SessionEndWritesTheAutostartEntryAndSaves) {
+    fs::create_directories(AutostartEntry().parent_path());
+    std::ofstream(AutostartEntry()) << "[Desktop Entry]\nExec=/old/tickora\n";
+    clock = StartClock();
+    ASSERT_NE(probe.WaitForClock(clock), 0u);
+    EXPECT_FALSE(fs::exists(AutostartEntry())) << "removed at start";
+
+    kill(clock, SIGTERM);
+    EXPECT_EQ(WaitForExit(clock), 0);
+    clock = -1;
+    EXPECT_NE(ReadFile(AutostartEntry()).find(std::string("Exec=\"") + TICKORA_CLOCK_PATH + "\""),
+              std::string::npos)
+        << ReadFile(AutostartEntry());
+    EXPECT_NE(Settings().find("ShowGlass=dword:00000001"), std::string::npos) << Settings();
+}
+
+TEST_P(LinuxClock, ASecondStartEndsAtOnce) {
+    clock = StartClock();
+    ASSERT_NE(probe.WaitForClock(clock), 0u);
+    const pid_t second = StartClock();
+    EXPECT_EQ(WaitForExit(second), 0);
+    EXPECT_EQ(waitpid(clock, nullptr, WNOHANG), 0) << "the first clock keeps running";
+}
+
+INSTANTIATE_TEST_SUITE_P(Compositing, LinuxClock, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Composited" : "Plain"; });
+
+}  // namespace
+}  // namespace tickora::linux_e2e

@@ -1,0 +1,159 @@
+#include "linux_e2e/x_probe.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace tickora::linux_e2e {
+
+bool WaitFor(const std::function<bool()>& check, int milliseconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < until) {
+        if (check()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return check();
+}
+
+XProbe::XProbe() : display_(XOpenDisplay(nullptr)) {}
+
+XProbe::~XProbe() {
+    if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+namespace {
+
+long CardinalProperty(Display* display, Window window, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && count == 1) {
+        value = *reinterpret_cast<long*>(data);
+    }
+    if (data != nullptr) XFree(data);
+    return value;
+}
+
+}  // namespace
+
+Window XProbe::WaitForClock(pid_t pid) {
+    Window found = 0;
+    WaitFor(
+        [&] {
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned int count = 0;
+            XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+            for (unsigned int i = 0; i < count && found == 0; ++i) {
+                XWindowAttributes attributes{};
+                char* name = nullptr;
+                if (XGetWindowAttributes(display_, children[i], &attributes) &&
+                    attributes.map_state == IsViewable && attributes.c_class == InputOutput &&
+                    XFetchName(display_, children[i], &name) && name != nullptr &&
+                    std::strcmp(name, "Tickora") == 0 &&
+                    CardinalProperty(display_, children[i], "_NET_WM_PID") == pid) {
+                    found = children[i];
+                }
+                if (name != nullptr) XFree(name);
+            }
+            if (children != nullptr) XFree(children);
+            return found != 0;
+        },
+        10000);
+    return found;
+}
+
+XProbe::Geometry XProbe::GeometryOf(Window window) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window, &attributes);
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    return {x, y, attributes.width, attributes.height, attributes.depth};
+}
+
+bool XProbe::WaitForSize(Window window, int width, int height) {
+    return WaitFor([&] {
+        const Geometry geometry = GeometryOf(window);
+        return geometry.width == width && geometry.height == height;
+    });
+}
+
+std::vector<std::string> XProbe::WmState(Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<std::string> states;
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), 0, 64,
+                           False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        auto* atoms = reinterpret_cast<Atom*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            char* name = XGetAtomName(display_, atoms[i]);
+            states.emplace_back(name);
+            XFree(name);
+        }
+    }
+    if (data != nullptr) XFree(data);
+    return states;
+}
+
+int XProbe::InputRectangles(Window window) {
+    int count = 0, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(display_, window, ShapeInput, &count, &ordering);
+    if (rectangles != nullptr) XFree(rectangles);
+    return count;
+}
+
+bool XProbe::BoundingShaped(Window window) {
+    Bool bounding = False, clip = False;
+    int bx, by, cx, cy;
+    unsigned int bw, bh, cw, ch;
+    XShapeQueryExtents(display_, window, &bounding, &bx, &by, &bw, &bh, &clip, &cx, &cy, &cw, &ch);
+    return bounding != False;
+}
+
+unsigned long XProbe::ScreenPixel(int x, int y) {
+    XImage* image =
+        XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return ~0ul;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+}
+
+void XProbe::FillRoot(unsigned long rgb) {
+    Window root = DefaultRootWindow(display_);
+    XSetWindowBackground(display_, root, rgb);
+    XClearWindow(display_, root);
+    XSync(display_, False);
+}
+
+void XProbe::ClickAt(int x, int y, unsigned button) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    XTestFakeButtonEvent(display_, button, False, 30);
+    XSync(display_, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+void XProbe::PressKeys(const std::vector<const char*>& keys) {
+    for (const char* key : keys) {
+        const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(key));
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    }
+}
+
+}  // namespace tickora::linux_e2e

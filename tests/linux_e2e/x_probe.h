@@ -1,0 +1,47 @@
+// Looks at X windows from the outside, as a desktop would: attributes, window
+// manager hints, shapes, pixels, and input through XTest.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tickora::linux_e2e {
+
+class XProbe {
+  public:
+    XProbe();
+    ~XProbe();
+    XProbe(const XProbe&) = delete;
+    XProbe& operator=(const XProbe&) = delete;
+
+    Display* display() const { return display_; }
+    // The viewable top-level window titled "Tickora" of this process (0 if none
+    // appears within ten seconds).
+    Window WaitForClock(pid_t pid);
+    struct Geometry {
+        int x, y, width, height, depth;
+    };
+    Geometry GeometryOf(Window window);
+    // Waits until the window has this size; false after five seconds.
+    bool WaitForSize(Window window, int width, int height);
+    std::vector<std::string> WmState(Window window);
+    // Rectangles of the window's input shape (empty: all input falls through).
+    int InputRectangles(Window window);
+    bool BoundingShaped(Window window);
+    // The colour (0xRRGGBB) the screen shows at a point, as composited.
+    unsigned long ScreenPixel(int x, int y);
+    void FillRoot(unsigned long rgb);
+    void ClickAt(int x, int y, unsigned button);
+    void PressKeys(const std::vector<const char*>& keys);
+
+  private:
+    Display* display_;
+};
+
+bool WaitFor(const std::function<bool()>& check, int milliseconds = 5000);
+
+}  // namespace tickora::linux_e2e
