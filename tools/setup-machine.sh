@@ -7,7 +7,7 @@ TICKORA_PACKAGES=(
   googletest libbenchmark-dev
   libglib2.0-dev libcairo2-dev libgtk-3-dev libpng-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine64 xvfb xauth x11-apps x11-utils xdotool xcompmgr python3 icoutils
+  wine64 xvfb xauth x11-apps x11-utils x11-xserver-utils xdotool xcompmgr python3 icoutils
 )
 
 ensure_packages() {

@@ -115,16 +115,18 @@ TEST_P(LinuxClock, OpensAtItsPlaceWithTransparentCorners) {
     EXPECT_EQ(std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE"), states.end());
     EXPECT_EQ(probe.BoundingShaped(window), !GetParam()) << "cut to shape without a compositor";
 
-    // The dial covers the centre; the corners show the desktop, as it shows far
-    // from the clock (the root colour, or the compositor's own background).
-    const unsigned long desktop = probe.ScreenPixel(1000, 900);
-    if (!GetParam()) {
-        EXPECT_EQ(desktop, kRootColour);
+    // The dial is opaque and its corners are clear: without a compositor the
+    // screen shows the desktop there, with one the window's own alpha says so.
+    EXPECT_TRUE(WaitFor([&] { return probe.WindowAlpha(window, 145, 145) == 255; }));
+    EXPECT_EQ(probe.WindowAlpha(window, 145, 60), 255u);
+    if (GetParam()) {
+        EXPECT_EQ(probe.WindowAlpha(window, 1, 1), 0u);
+        EXPECT_EQ(probe.WindowAlpha(window, 288, 288), 0u);
+    } else {
+        EXPECT_NE(probe.ScreenPixel(150 + 145, 100 + 145), kRootColour);
+        EXPECT_EQ(probe.ScreenPixel(150 + 1, 100 + 1), kRootColour);
+        EXPECT_EQ(probe.ScreenPixel(150 + 288, 100 + 288), kRootColour);
     }
-    EXPECT_TRUE(WaitFor([&] { return probe.ScreenPixel(150 + 145, 100 + 145) != desktop; }));
-    EXPECT_TRUE(WaitFor([&] { return probe.ScreenPixel(150 + 1, 100 + 1) == desktop; }));
-    EXPECT_EQ(probe.ScreenPixel(150 + 288, 100 + 288), desktop);
-    EXPECT_NE(probe.ScreenPixel(150 + 145, 100 + 60), desktop);
 }
 
 TEST_P(LinuxClock, StoredSettingsGiveSizePlaceAndModes) {

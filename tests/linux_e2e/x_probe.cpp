@@ -131,6 +131,14 @@ unsigned long XProbe::ScreenPixel(int x, int y) {
     return pixel;
 }
 
+unsigned XProbe::WindowAlpha(Window window, int x, int y) {
+    XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 999;
+    const unsigned alpha = static_cast<unsigned>(XGetPixel(image, 0, 0) >> 24) & 0xFF;
+    XDestroyImage(image);
+    return alpha;
+}
+
 void XProbe::FillRoot(unsigned long rgb) {
     Window root = DefaultRootWindow(display_);
     XSetWindowBackground(display_, root, rgb);

@@ -32,8 +32,10 @@ class XProbe {
     // Rectangles of the window's input shape (empty: all input falls through).
     int InputRectangles(Window window);
     bool BoundingShaped(Window window);
-    // The colour (0xRRGGBB) the screen shows at a point, as composited.
+    // The colour (0xRRGGBB) the screen shows at a point.
     unsigned long ScreenPixel(int x, int y);
+    // The alpha of a 32-bit window's own pixel (what a compositor blends with).
+    unsigned WindowAlpha(Window window, int x, int y);
     void FillRoot(unsigned long rgb);
     void ClickAt(int x, int y, unsigned button);
     void PressKeys(const std::vector<const char*>& keys);
