@@ -12,8 +12,8 @@
 namespace tickora {
 namespace {
 
-// What a desktop session would run: the Exec line parsed as the specification
-// of desktop entries says.
+// What a desktop session would run: the Exec line parsed as the desktop entry
+// format says.
 std::string ExecArgument(const std::string& entryPath) {
     GKeyFile* entry = g_key_file_new();
     EXPECT_TRUE(g_key_file_load_from_file(entry, entryPath.c_str(), G_KEY_FILE_NONE, nullptr));

@@ -12,29 +12,19 @@
 #include "settings/settings.h"
 #include "skin/files.h"
 #include "skin/skin.h"
+#include "support/platform_probes.h"
 #include "support/png_maker.h"
-#include "support/skin_folders.h"
+#include "support/skins_folder_test.h"
 
 namespace tickora {
 namespace {
 
 namespace fs = std::filesystem;
 
-class SkinCatalogue : public ::testing::Test {
+class SkinCatalogue : public testing::SkinsFolderTest {
   protected:
-    void SetUp() override {
-        original = fs::current_path();
-        root = fs::path(ExecutableFolder()) / "Skins";
-        fs::remove_all(root);
-        clockSettings = ClockSettings{};
-    }
-    void TearDown() override {
-        ReleaseSkin();
-        fs::current_path(original);
-        fs::remove_all(root);
-    }
     fs::path Skin(const std::u16string& name, bool withFace = true, int side = 50) {
-        const fs::path folder = root / fs::path(name);
+        const fs::path folder = skinsRoot / fs::path(name);
         fs::create_directories(folder);
         if (withFace) testing::WriteBytes(folder / "main.png", testing::MakeSolidPng(side, side));
         return folder;
@@ -44,16 +34,14 @@ class SkinCatalogue : public ::testing::Test {
         for (const SkinEntry& entry : entries) names.insert(entry.name);
         return names;
     }
-    fs::path original;
-    fs::path root;
 };
 
 TEST_F(SkinCatalogue, NoFolderOrAnEmptyOneListsNothing) {
     EXPECT_TRUE(ListSkins(u"").empty());
-    fs::create_directories(root);
+    fs::create_directories(skinsRoot);
     EXPECT_TRUE(ListSkins(u"").empty());
-    testing::WriteBytes(root / "main.png", testing::MakeSolidPng(10, 10));
-    testing::WriteBytes(root / "notes.txt", {'h', 'i'});
+    testing::WriteBytes(skinsRoot / "main.png", testing::MakeSolidPng(10, 10));
+    testing::WriteBytes(skinsRoot / "notes.txt", {'h', 'i'});
     EXPECT_TRUE(ListSkins(u"").empty()) << "files are never listed";
 }
 

@@ -9,7 +9,7 @@
 #include "skin/files.h"
 #include "skin/skin.h"
 #include "support/png_maker.h"
-#include "support/process_objects.h"
+#include "support/platform_probes.h"
 #include "support/select_skin.h"
 
 namespace tickora {

@@ -12,6 +12,7 @@
 #include "skin/skin.h"
 #include "support/png_maker.h"
 #include "support/select_skin.h"
+#include "support/skins_folder_test.h"
 
 namespace tickora {
 namespace {
@@ -25,20 +26,8 @@ std::uint32_t Width(imaging::Image* image) {
     return imaging::ImageWidth(image);
 }
 
-class SkinLoading : public ::testing::Test {
+class SkinLoading : public testing::SkinsFolderTest {
   protected:
-    void SetUp() override {
-        original = fs::current_path();
-        skinsRoot = fs::path(ExecutableFolder()) / "Skins";
-        fs::remove_all(skinsRoot);
-        clockSettings = ClockSettings{};
-    }
-    void TearDown() override {
-        ReleaseSkin();
-        fs::current_path(original);
-        fs::remove_all(skinsRoot);
-    }
-
     fs::path MakeSkin(const std::u16string& name, const Files& files) {
         const fs::path folder = skinsRoot / fs::path(name);
         fs::create_directories(folder);
@@ -64,9 +53,6 @@ class SkinLoading : public ::testing::Test {
         EXPECT_EQ(imaging::ImageHeight(drawingSurfaces.backBuffer), 580u);
         EXPECT_DOUBLE_EQ(HandLengthFactor, 1.0);
     }
-
-    fs::path original;
-    fs::path skinsRoot;
 };
 
 Files FullSkin() {

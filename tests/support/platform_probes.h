@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <vector>
 
 namespace tickora::testing {
@@ -11,5 +12,8 @@ long GdiObjectCount();
 std::vector<void*> FrameGdiHandles();
 // Whether a GDI handle still names a live object.
 bool GdiHandleAlive(void* handle);
+// Gives a folder the platform's hidden (and on Windows also system) attribute;
+// on Linux a leading dot in its name already does.
+void MakeHidden(const std::filesystem::path& folder);
 
 }  // namespace tickora::testing

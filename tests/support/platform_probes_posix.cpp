@@ -1,5 +1,4 @@
-#include "support/process_objects.h"
-#include "support/skin_folders.h"
+#include "support/platform_probes.h"
 
 namespace tickora::testing {
 

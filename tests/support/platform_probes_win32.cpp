@@ -2,8 +2,7 @@
 
 #include "render/imaging_gdiplus.h"
 #include "skin/skin.h"
-#include "support/process_objects.h"
-#include "support/skin_folders.h"
+#include "support/platform_probes.h"
 
 namespace tickora::testing {
 
