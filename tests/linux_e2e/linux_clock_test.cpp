@@ -113,17 +113,21 @@ TEST_P(LinuxClock, OpensAtItsPlaceWithTransparentCorners) {
     const auto states = probe.WmState(window);
     EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
     EXPECT_EQ(std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE"), states.end());
-    EXPECT_EQ(probe.BoundingShaped(window), !GetParam()) << "cut to shape without a compositor";
+    // Cut to shape without a compositor, from the first frame on.
+    EXPECT_TRUE(WaitFor([&] { return probe.BoundingShaped(window) == !GetParam(); }));
 
     // The dial is opaque and its corners are clear: without a compositor the
     // screen shows the desktop there, with one the window's own alpha says so.
     EXPECT_TRUE(WaitFor([&] { return probe.WindowAlpha(window, 145, 145) == 255; }));
     EXPECT_EQ(probe.WindowAlpha(window, 145, 60), 255u);
     if (GetParam()) {
-        EXPECT_EQ(probe.WindowAlpha(window, 1, 1), 0u);
+        // Until the first frame is drawn the window may still hold its background.
+        EXPECT_TRUE(WaitFor([&] { return probe.WindowAlpha(window, 1, 1) == 0; }));
         EXPECT_EQ(probe.WindowAlpha(window, 288, 288), 0u);
+        EXPECT_EQ(probe.WindowAlpha(window, 145, 145), 255u);
     } else {
-        EXPECT_NE(probe.ScreenPixel(150 + 145, 100 + 145), kRootColour);
+        EXPECT_TRUE(
+            WaitFor([&] { return probe.ScreenPixel(150 + 145, 100 + 145) != kRootColour; }));
         EXPECT_EQ(probe.ScreenPixel(150 + 1, 100 + 1), kRootColour);
         EXPECT_EQ(probe.ScreenPixel(150 + 288, 100 + 288), kRootColour);
     }
@@ -153,11 +157,14 @@ TEST_P(LinuxClock, MenuChangesTheScaleAndExitSaves) {
     EXPECT_GT(probe.InputRectangles(window), 0);
 
     probe.ClickAt(150 + 145, 100 + 145, 3);
+    ASSERT_TRUE(WaitFor([&] { return probe.PopupShown(); }));
     // Scale > 20% ... 80%.
     probe.PressKeys({"Down", "Right", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
     EXPECT_TRUE(probe.WaitForSize(window, 232, 232));
 
+    ASSERT_TRUE(WaitFor([&] { return !probe.PopupShown(); }));
     probe.ClickAt(150 + 100, 100 + 100, 3);
+    ASSERT_TRUE(WaitFor([&] { return probe.PopupShown(); }));
     probe.PressKeys({"Up", "Return"});  // Exit, the last item
     EXPECT_EQ(WaitForExit(clock), 0);
     clock = -1;

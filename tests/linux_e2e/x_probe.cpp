@@ -154,6 +154,20 @@ void XProbe::ClickAt(int x, int y, unsigned button) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
+bool XProbe::PopupShown() {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    bool found = false;
+    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes{};
+        found = XGetWindowAttributes(display_, children[i], &attributes) &&
+                attributes.map_state == IsViewable && attributes.override_redirect;
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
 void XProbe::PressKeys(const std::vector<const char*>& keys) {
     for (const char* key : keys) {
         const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(key));

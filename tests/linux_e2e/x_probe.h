@@ -38,6 +38,8 @@ class XProbe {
     unsigned WindowAlpha(Window window, int x, int y);
     void FillRoot(unsigned long rgb);
     void ClickAt(int x, int y, unsigned button);
+    // Whether a popup (an override-redirect window, as menus are) is shown.
+    bool PopupShown();
     void PressKeys(const std::vector<const char*>& keys);
 
   private:
