@@ -14,7 +14,9 @@ namespace {
 using namespace tickora;
 
 LocalTime now{10, 8, 37, 0};
-LocalTime Now() { return now; }
+LocalTime Now() {
+    return now;
+}
 void Discard(void*, imaging::FrameTarget*, std::int32_t, std::int32_t, std::uint8_t) {}
 
 struct Clock {
