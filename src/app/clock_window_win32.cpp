@@ -7,6 +7,7 @@
 #include "render/frame.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
+#include "skin/files.h"
 #include "skin/skin.h"
 
 namespace tickora {
@@ -14,9 +15,7 @@ namespace {
 
 // Logoff or shutdown: the clock comes back at the next logon, with its settings.
 [[noreturn]] void EndSession(HWND window) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    WriteAutostart(reinterpret_cast<const char16_t*>(path));
+    WriteAutostart(ExecutablePath().c_str());
     ReleaseSkin();
     SaveSettingsFrom(window);
     std::exit(0);
