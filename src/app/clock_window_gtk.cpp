@@ -1,17 +1,11 @@
 #include "app/clock_window_gtk.h"
 
-#include <glib-unix.h>
-
-#include <csignal>
-#include <cstdlib>
-
+#include "app/desktop_gtk.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "render/frame.h"
 #include "render/imaging_cairo.h"
-#include "settings/autostart.h"
 #include "settings/settings.h"
-#include "skin/files.h"
 #include "skin/skin.h"
 
 namespace tickora {
@@ -91,17 +85,16 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer) {
 }
 
 gboolean OnButtonPress(GtkWidget* window, GdkEventButton* event, gpointer) {
+    // Anywhere on the clock is a handle.
     if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
-        // Anywhere on the clock is a handle: the window manager moves it.
-        gtk_window_begin_move_drag(GTK_WINDOW(window), static_cast<gint>(event->button),
-                                   static_cast<gint>(event->x_root),
-                                   static_cast<gint>(event->y_root), event->time);
+        BeginClockMove(window, event);
     }
     return TRUE;
 }
 
 gboolean OnButtonRelease(GtkWidget* window, GdkEventButton* event, gpointer) {
     if (event->button == GDK_BUTTON_SECONDARY) ShowContextMenu(window);
+    EndClockMove(window, event);
     return TRUE;
 }
 
@@ -161,13 +154,6 @@ gboolean OnFrameTimer(gpointer window) {
     return G_SOURCE_REMOVE;
 }
 
-gboolean OnSessionEnd(gpointer window) {
-    WriteAutostart(ExecutablePath().c_str());
-    ReleaseSkin();
-    SaveSettingsFrom(static_cast<GtkWidget*>(window));
-    std::exit(0);
-}
-
 }  // namespace
 
 GtkWidget* CreateClockWindow() {
@@ -207,18 +193,6 @@ GtkWidget* CreateClockWindow() {
 
 void StartFrameTimer(GtkWidget* window) {
     g_timeout_add(10, &OnFrameTimer, window);
-}
-
-void SaveSettingsFrom(GtkWidget* window) {
-    gint x = 0;
-    gint y = 0;
-    gtk_window_get_position(GTK_WINDOW(window), &x, &y);
-    SaveSettings(WindowRect{x, y, x + shown.width, y + shown.height});
-}
-
-void WatchSessionEnd(GtkWidget* window) {
-    g_unix_signal_add(SIGTERM, &OnSessionEnd, window);
-    g_unix_signal_add(SIGHUP, &OnSessionEnd, window);
 }
 
 }  // namespace tickora

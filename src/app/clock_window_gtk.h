@@ -11,8 +11,5 @@ namespace tickora {
 GtkWidget* CreateClockWindow();
 // Arms the frame timer: a first tick after 10 ms, then 20 ms after each attempt.
 void StartFrameTimer(GtkWidget* window);
-void SaveSettingsFrom(GtkWidget* window);
-// Logoff: autostart entry, settings, exit code 0 (SIGTERM and SIGHUP).
-void WatchSessionEnd(GtkWidget* window);
 
 }  // namespace tickora

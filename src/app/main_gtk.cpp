@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "app/clock_window_gtk.h"
+#include "app/desktop_gtk.h"
+#include "app/session_gtk.h"
 #include "app/single_instance.h"
 #include "app/window_mode.h"
 #include "render/imaging.h"
@@ -16,12 +18,15 @@
 using namespace tickora;
 
 int main(int argc, char** argv) {
+    // Before anything else: a session may end at any moment of the start.
+    WatchSignals();
     if (!ClaimSingleInstance()) return 0;
     // Idle priority before anything is loaded: even start-up yields to other work.
     setpriority(PRIO_PROCESS, 0, 19);
     sched_param idle{};
     sched_setscheduler(0, SCHED_IDLE, &idle);
     DeleteAutostart();
+    ChooseBackend();
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "tickora: cannot open the display\n");
         return 1;
@@ -32,15 +37,17 @@ int main(int argc, char** argv) {
 
     GtkWidget* window = CreateClockWindow();
     if (window != nullptr) {
+        WatchWindow(window);
+        PrepareDesktopWindow(window);
         // Set before the window is mapped, so that they are its initial state.
         ApplyWindowMode(window, false);
         HideFromTaskbar(window);
         gtk_widget_show_all(window);
-        WatchSessionEnd(window);
         StartFrameTimer(window);
         gtk_main();
-        SaveSettingsFrom(window);
-        gtk_widget_destroy(window);
+        // Exit from the menu, the window closed, or destroyed from outside.
+        SaveClockSettings();
+        if (!WindowGone()) gtk_widget_destroy(window);
     }
     ReleaseSkin();
     imaging::StopImaging(imagingToken);

@@ -1,9 +1,12 @@
 // One clock per user session: an exclusive lock on a file in the user's runtime
-// folder, or in the temporary folder with the user id where there is none.
+// folder, or in the temporary folder with the user id where there is none. The
+// file names the process that holds it, so that a second start can ask that
+// clock for the mouse back (SIGUSR1).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -20,7 +23,20 @@ bool ClaimSingleInstance() {
     const int lock = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     // Without a lock file the clock runs unprotected rather than not at all.
     if (lock < 0) return true;
-    return flock(lock, LOCK_EX | LOCK_NB) == 0;
+    if (flock(lock, LOCK_EX | LOCK_NB) == 0) {
+        const std::string pid = std::to_string(getpid());
+        if (ftruncate(lock, 0) == 0 && write(lock, pid.data(), pid.size()) < 0) {
+            // Unnamed, the clock still runs; only the call for the mouse is lost.
+        }
+        return true;
+    }
+    char text[16] = {};
+    const ssize_t length = pread(lock, text, sizeof text - 1, 0);
+    close(lock);
+    const long holder = length > 0 ? std::strtol(text, nullptr, 10) : 0;
+    // The holder of the lock is alive (the lock ends with it) and is ours.
+    if (holder > 0) kill(static_cast<pid_t>(holder), SIGUSR1);
+    return false;
 }
 
 }  // namespace tickora

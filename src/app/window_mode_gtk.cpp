@@ -1,6 +1,7 @@
 // Click-through, keep-above and taskbar state of the Linux clock window.
 #include <gtk/gtk.h>
 
+#include "app/desktop_gtk.h"
 #include "app/window_mode.h"
 #include "settings/settings.h"
 
@@ -8,9 +9,11 @@ namespace tickora {
 
 void ApplyWindowMode(void* window, bool losingFocus) {
     auto* widget = static_cast<GtkWidget*>(window);
-    const bool clickThrough = ClickThroughWanted(clockSettings.Transparent, losingFocus, [widget] {
-        return gtk_window_is_active(GTK_WINDOW(widget)) != FALSE;
-    });
+    if (losingFocus) ForgetMouseCallBack();
+    const bool clickThrough =
+        !MouseCalledBack() && ClickThroughWanted(clockSettings.Transparent, losingFocus, [widget] {
+            return gtk_window_is_active(GTK_WINDOW(widget)) != FALSE;
+        });
     if (clickThrough) {
         // An empty input shape: pointer events go to the windows below.
         cairo_region_t* nothing = cairo_region_create();
@@ -20,6 +23,7 @@ void ApplyWindowMode(void* window, bool losingFocus) {
         gtk_widget_input_shape_combine_region(widget, nullptr);
     }
     gtk_window_set_keep_above(GTK_WINDOW(widget), clockSettings.TopMost);
+    ApplyLayer(widget, clockSettings.TopMost);
 }
 
 void HideFromTaskbar(void* window) {

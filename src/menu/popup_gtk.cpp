@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "app/desktop_gtk.h"
+#include "app/session_gtk.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "menu/menu_model.h"
@@ -27,9 +29,11 @@ class PopupHost : public MenuHost {
 
     void Quit() override { gtk_main_quit(); }
     void ShowPassThroughNote() override {
+        // The note waits for the user; the choice is kept already.
+        SaveClockSettings();
         GtkWidget* note =
             gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
-                                   GTK_BUTTONS_OK, "%s", Utf8(kPassThroughNote).c_str());
+                                   GTK_BUTTONS_OK, "%s", PassThroughNoteText());
         gtk_window_set_title(GTK_WINDOW(note), Utf8(kNoteTitle).c_str());
         gtk_dialog_run(GTK_DIALOG(note));
         gtk_widget_destroy(note);
@@ -57,7 +61,10 @@ struct OpenMenu {
 
 void OnActivate(GtkMenuItem* item, gpointer) {
     const auto id = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "command"));
-    if (openMenu.host) CarryOutCommand(id, *openMenu.host);
+    if (!openMenu.host) return;
+    CarryOutCommand(id, *openMenu.host);
+    // Every choice is on disk at once: a clock killed later loses none of them.
+    SaveClockSettings();
 }
 
 gboolean DestroyMenu(gpointer menu) {

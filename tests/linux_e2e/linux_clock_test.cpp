@@ -6,11 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -35,7 +38,15 @@ std::string ReadFile(const fs::path& path) {
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
     std::vector<std::string> env;
-    for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
+    // The extra entries replace those of the same name.
+    const auto named = [&](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        return std::any_of(extraEnv.begin(), extraEnv.end(),
+                           [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
+    };
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (!named(*entry)) env.emplace_back(*entry);
+    }
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     std::vector<char*> args, envp;
     for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -55,38 +66,24 @@ int WaitForExit(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-class LinuxClock : public ::testing::TestWithParam<bool> {
-  protected:
-    void SetUp() override {
-        ASSERT_NE(probe.display(), nullptr) << "these tests need DISPLAY";
+// A user of the clock: a home with config and runtime folders of its own.
+class ClockUser {
+  public:
+    ClockUser() {
         gchar* folder = g_dir_make_tmp("tickora-clock-XXXXXX", nullptr);
         home = folder;
         g_free(folder);
         fs::create_directories(home / "config");
         fs::create_directories(home / "run");
         fs::permissions(home / "run", fs::perms::owner_all);
-        probe.FillRoot(kRootColour);
-        if (GetParam()) {
-            compositor = Spawn({"/usr/bin/xcompmgr"}, {});
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        }
     }
-    void TearDown() override {
-        for (pid_t pid : {clock, compositor}) {
-            if (pid > 0) {
-                kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-            }
-        }
-        fs::remove_all(home);
-    }
+    ~ClockUser() { fs::remove_all(home); }
     std::vector<std::string> Env() const {
         return {"XDG_CONFIG_HOME=" + (home / "config").string(),
                 "XDG_RUNTIME_DIR=" + (home / "run").string(),
                 // GTK keeps memory until the process ends; leaks are checked elsewhere.
                 "ASAN_OPTIONS=detect_leaks=0"};
     }
-    pid_t StartClock() { return Spawn({TICKORA_CLOCK_PATH}, Env()); }
     void StoreSettings(const std::string& lines) {
         fs::create_directories(home / "config/tickora");
         std::ofstream(home / "config/tickora/settings.ini") << "[Software\\Velmarck\\Tickora]\n"
@@ -95,8 +92,33 @@ class LinuxClock : public ::testing::TestWithParam<bool> {
     std::string Settings() const { return ReadFile(home / "config/tickora/settings.ini"); }
     fs::path AutostartEntry() const { return home / "config/autostart/tickora.desktop"; }
 
-    XProbe probe;
     fs::path home;
+};
+
+void EndProcess(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+class LinuxClock : public ::testing::TestWithParam<bool>, public ClockUser {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(probe.display(), nullptr) << "these tests need DISPLAY";
+        probe.FillRoot(kRootColour);
+        if (GetParam()) {
+            compositor = Spawn({"/usr/bin/xcompmgr"}, {});
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+    }
+    void TearDown() override {
+        EndProcess(clock);
+        EndProcess(compositor);
+    }
+    pid_t StartClock() { return Spawn({TICKORA_CLOCK_PATH}, Env()); }
+
+    XProbe probe;
     pid_t clock = -1;
     pid_t compositor = -1;
 };
@@ -197,8 +219,115 @@ TEST_P(LinuxClock, ASecondStartEndsAtOnce) {
     EXPECT_EQ(waitpid(clock, nullptr, WNOHANG), 0) << "the first clock keeps running";
 }
 
+TEST_P(LinuxClock, WindowDestroyedFromOutsideEndsTheClockAsClosingDoes) {
+    // Destroyed before the clock has finished showing it.
+    clock = StartClock();
+    const Window early = probe.WaitForClock(clock, false);
+    ASSERT_NE(early, 0u);
+    probe.DestroyWindow(early);
+    EXPECT_EQ(WaitForExit(clock), 0);
+
+    StoreSettings("PosX=dword:000000c8\nPosY=dword:00000078\n");
+    clock = StartClock();
+    const Window window = probe.WaitForClock(clock);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(probe.WaitForSize(window, 290, 290));
+    probe.DestroyWindow(window);
+    EXPECT_EQ(WaitForExit(clock), 0);
+    EXPECT_NE(Settings().find("PosX=dword:000000c8"), std::string::npos) << Settings();
+    EXPECT_NE(Settings().find("PosY=dword:00000078"), std::string::npos) << Settings();
+    EXPECT_FALSE(fs::exists(AutostartEntry()));
+    // The lock went with the clock: a new one starts.
+    clock = StartClock();
+    EXPECT_NE(probe.WaitForClock(clock), 0u);
+}
+
+bool Catches(pid_t pid, int signal) {
+    std::istringstream status(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) == 0) {
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+        }
+    }
+    return false;
+}
+
+TEST_P(LinuxClock, SessionEndDuringTheStartStillSavesAndComesBack) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        StoreSettings("Scale=dword:0000004b\n");
+        fs::remove(AutostartEntry());
+        clock = StartClock();
+        // As early as can be seen from outside: the signal is caught, or the
+        // clock has taken its lock (long before it has a window).
+        ASSERT_TRUE(
+            WaitFor([&] { return Catches(clock, signal) || fs::exists(home / "run/tickora.lock"); },
+                    10000, 1));
+        kill(clock, signal);
+        EXPECT_EQ(WaitForExit(clock), 0) << strsignal(signal);
+        EXPECT_TRUE(fs::exists(AutostartEntry())) << strsignal(signal);
+        EXPECT_NE(Settings().find("Scale=dword:0000004b"), std::string::npos) << Settings();
+        fs::remove(home / "run/tickora.lock");
+    }
+    clock = -1;
+}
+
 INSTANTIATE_TEST_SUITE_P(Compositing, LinuxClock, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Composited" : "Plain"; });
+
+// An X server of its own, ended while the clock runs (as an X11 logout does,
+// with no signal first).
+TEST(LinuxClockDisplay, XServerGoneSavesTheRunAndWritesTheAutostartEntry) {
+    int number = 140;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+           fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+        ++number;
+    }
+    const std::string name = ":" + std::to_string(number);
+    pid_t server =
+        Spawn({"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-screen", "0", "800x600x24"}, {});
+    ClockUser user;
+    pid_t clock = -1;
+    struct Ends {
+        pid_t& clock;
+        pid_t& server;
+        ~Ends() {
+            EndProcess(clock);
+            EndProcess(server);
+        }
+    } ends{clock, server};
+    {
+        std::unique_ptr<XProbe> probe;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                probe = std::make_unique<XProbe>(name.c_str());
+                return probe->display() != nullptr;
+            },
+            10000));
+        std::vector<std::string> env = user.Env();
+        env.push_back("DISPLAY=" + name);
+        clock = Spawn({TICKORA_CLOCK_PATH}, env);
+        const Window window = probe->WaitForClock(clock);
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(probe->WaitForSize(window, 290, 290));
+        probe->ClickAt(150 + 145, 100 + 145, 3);
+        ASSERT_TRUE(WaitFor([&] { return probe->PopupShown(); }));
+        // Scale > 20% ... 80%: on disk as soon as it is chosen.
+        probe->PressKeys(
+            {"Down", "Right", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
+        EXPECT_TRUE(WaitFor([&] {
+            return user.Settings().find("Scale=dword:00000050") != std::string::npos;
+        })) << user.Settings();
+    }
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    server = -1;
+    const int status = WaitForExit(clock);
+    if (status >= 0) clock = -1;
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(user.Settings().find("Scale=dword:00000050"), std::string::npos) << user.Settings();
+    EXPECT_NE(user.Settings().find("PosX=dword:00000096"), std::string::npos) << user.Settings();
+    EXPECT_TRUE(fs::exists(user.AutostartEntry()));
+}
 
 }  // namespace
 }  // namespace tickora::linux_e2e

@@ -11,16 +11,18 @@
 
 namespace tickora::linux_e2e {
 
-bool WaitFor(const std::function<bool()>& check, int milliseconds) {
+bool WaitFor(const std::function<bool()>& check, int milliseconds, int pollMilliseconds) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < until) {
         if (check()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMilliseconds));
     }
     return check();
 }
 
-XProbe::XProbe() : display_(XOpenDisplay(nullptr)) {}
+XProbe::XProbe(const char* displayName) : display_(XOpenDisplay(displayName)) {
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+}
 
 XProbe::~XProbe() {
     if (display_ != nullptr) XCloseDisplay(display_);
@@ -45,7 +47,7 @@ long CardinalProperty(Display* display, Window window, const char* name) {
 
 }  // namespace
 
-Window XProbe::WaitForClock(pid_t pid) {
+Window XProbe::WaitForClock(pid_t pid, bool viewable) {
     Window found = 0;
     WaitFor(
         [&] {
@@ -56,9 +58,9 @@ Window XProbe::WaitForClock(pid_t pid) {
                 XWindowAttributes attributes{};
                 char* name = nullptr;
                 if (XGetWindowAttributes(display_, children[i], &attributes) &&
-                    attributes.map_state == IsViewable && attributes.c_class == InputOutput &&
-                    XFetchName(display_, children[i], &name) && name != nullptr &&
-                    std::strcmp(name, "Tickora") == 0 &&
+                    (attributes.map_state == IsViewable || !viewable) &&
+                    attributes.c_class == InputOutput && XFetchName(display_, children[i], &name) &&
+                    name != nullptr && std::strcmp(name, "Tickora") == 0 &&
                     CardinalProperty(display_, children[i], "_NET_WM_PID") == pid) {
                     found = children[i];
                 }
@@ -67,7 +69,7 @@ Window XProbe::WaitForClock(pid_t pid) {
             if (children != nullptr) XFree(children);
             return found != 0;
         },
-        10000);
+        10000, viewable ? 25 : 1);
     return found;
 }
 
@@ -176,6 +178,11 @@ void XProbe::PressKeys(const std::vector<const char*>& keys) {
         XSync(display_, False);
         std::this_thread::sleep_for(std::chrono::milliseconds(120));
     }
+}
+
+void XProbe::DestroyWindow(Window window) {
+    XDestroyWindow(display_, window);
+    XSync(display_, False);
 }
 
 }  // namespace tickora::linux_e2e

@@ -13,15 +13,17 @@ namespace tickora::linux_e2e {
 
 class XProbe {
   public:
-    XProbe();
+    // On DISPLAY, or on the named display. Errors about windows that went away
+    // meanwhile are ignored: the probe looks at windows it does not own.
+    explicit XProbe(const char* displayName = nullptr);
     ~XProbe();
     XProbe(const XProbe&) = delete;
     XProbe& operator=(const XProbe&) = delete;
 
     Display* display() const { return display_; }
-    // The viewable top-level window titled "Tickora" of this process (0 if none
-    // appears within ten seconds).
-    Window WaitForClock(pid_t pid);
+    // The top-level window titled "Tickora" of this process, viewable or as soon
+    // as it exists (0 if none appears within ten seconds).
+    Window WaitForClock(pid_t pid, bool viewable = true);
     struct Geometry {
         int x, y, width, height, depth;
     };
@@ -41,11 +43,14 @@ class XProbe {
     // Whether a popup (an override-redirect window, as menus are) is shown.
     bool PopupShown();
     void PressKeys(const std::vector<const char*>& keys);
+    // As another client (a window manager's kill, a crashing compositor) would.
+    void DestroyWindow(Window window);
 
   private:
     Display* display_;
 };
 
-bool WaitFor(const std::function<bool()>& check, int milliseconds = 5000);
+bool WaitFor(const std::function<bool()>& check, int milliseconds = 5000,
+             int pollMilliseconds = 25);
 
 }  // namespace tickora::linux_e2e

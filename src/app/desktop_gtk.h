@@ -1,0 +1,41 @@
+// Which desktop the Linux clock runs on, and what differs there: an X11
+// window (X11 desktops, and Wayland desktops without layer-shell through
+// XWayland), a layer surface on Wayland desktops that offer layer-shell, or a
+// plain Wayland window where neither is possible.
+#pragma once
+
+#include <gtk/gtk.h>
+
+namespace tickora {
+
+enum class Desktop { X11, LayerShell, PlainWayland };
+
+// Before gtk_init: allows the GDK backend that suits this desktop best. A
+// GDK_BACKEND the user set is left alone.
+void ChooseBackend();
+// After gtk_init: what the clock got.
+Desktop CurrentDesktop();
+
+// Before the window is shown: on layer-shell a layer surface anchored top-left
+// with its margins at the stored place.
+void PrepareDesktopWindow(GtkWidget* window);
+// The bottom layer normally, the top layer while Always on Top is on.
+void ApplyLayer(GtkWidget* window, bool topMost);
+
+// A press of the first button on the clock starts a move: the window manager's
+// on X11, the clock's own by its margins on a layer surface.
+void BeginClockMove(GtkWidget* window, GdkEventButton* press);
+// The end of the clock's own move (saves the place it was left at).
+void EndClockMove(GtkWidget* window, GdkEventButton* release);
+
+// A second start asks the running clock for the mouse: it takes it, even with
+// pass-through on, until it next loses the focus.
+void CallMouseBack(GtkWidget* window);
+bool MouseCalledBack();
+void ForgetMouseCallBack();
+
+// What the note shown when pass-through is switched on tells: how to switch it
+// off again on this desktop.
+const char* PassThroughNoteText();
+
+}  // namespace tickora
