@@ -117,6 +117,12 @@ class LinuxClock : public ::testing::TestWithParam<bool>, public ClockUser {
         EndProcess(compositor);
     }
     pid_t StartClock() { return Spawn({TICKORA_CLOCK_PATH}, Env()); }
+    // The clock's exit status (-1 while it still runs: then it is ended at tear-down).
+    int ClockExit() {
+        const int status = WaitForExit(clock);
+        if (status >= 0) clock = -1;
+        return status;
+    }
 
     XProbe probe;
     pid_t clock = -1;
@@ -225,7 +231,7 @@ TEST_P(LinuxClock, WindowDestroyedFromOutsideEndsTheClockAsClosingDoes) {
     const Window early = probe.WaitForClock(clock, false);
     ASSERT_NE(early, 0u);
     probe.DestroyWindow(early);
-    EXPECT_EQ(WaitForExit(clock), 0);
+    ASSERT_EQ(ClockExit(), 0);
 
     StoreSettings("PosX=dword:000000c8\nPosY=dword:00000078\n");
     clock = StartClock();
@@ -233,7 +239,7 @@ TEST_P(LinuxClock, WindowDestroyedFromOutsideEndsTheClockAsClosingDoes) {
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(probe.WaitForSize(window, 290, 290));
     probe.DestroyWindow(window);
-    EXPECT_EQ(WaitForExit(clock), 0);
+    ASSERT_EQ(ClockExit(), 0);
     EXPECT_NE(Settings().find("PosX=dword:000000c8"), std::string::npos) << Settings();
     EXPECT_NE(Settings().find("PosY=dword:00000078"), std::string::npos) << Settings();
     EXPECT_FALSE(fs::exists(AutostartEntry()));
@@ -263,12 +269,11 @@ TEST_P(LinuxClock, SessionEndDuringTheStartStillSavesAndComesBack) {
             WaitFor([&] { return Catches(clock, signal) || fs::exists(home / "run/tickora.lock"); },
                     10000, 1));
         kill(clock, signal);
-        EXPECT_EQ(WaitForExit(clock), 0) << strsignal(signal);
+        ASSERT_EQ(ClockExit(), 0) << strsignal(signal);
         EXPECT_TRUE(fs::exists(AutostartEntry())) << strsignal(signal);
         EXPECT_NE(Settings().find("Scale=dword:0000004b"), std::string::npos) << Settings();
         fs::remove(home / "run/tickora.lock");
     }
-    clock = -1;
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositing, LinuxClock, ::testing::Values(false, true),
