@@ -100,9 +100,21 @@ gboolean SavePendingPlace(gpointer) {
 // X11 reports where the window is; a move ends when the reports stop.
 gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
     if (run.windowGone || !gtk_widget_get_mapped(window)) return FALSE;
+    // The clock's own window, not a frame around it: some XWayland window
+    // managers frame even undecorated windows (with a margin for a shadow).
+    // A window another client has just destroyed has no place: the answer is
+    // an error, not 0, 0.
+    GdkWindow* gdkWindow = gtk_widget_get_window(window);
+    GdkDisplay* display = gdk_window_get_display(gdkWindow);
     int x = 0;
     int y = 0;
-    gtk_window_get_position(GTK_WINDOW(window), &x, &y);
+    Window child = 0;
+    gdk_x11_display_error_trap_push(display);
+    const Bool answered = XTranslateCoordinates(
+        GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdkWindow),
+        GDK_WINDOW_XID(gdk_screen_get_root_window(gdk_window_get_screen(gdkWindow))), 0, 0, &x, &y,
+        &child);
+    if (gdk_x11_display_error_trap_pop(display) != 0 || !answered) return FALSE;
     if (run.placeKnown && x == run.x && y == run.y) return FALSE;
     NoteWindowPlace(x, y);
     if (run.pendingSave != 0) g_source_remove(run.pendingSave);

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -24,7 +26,10 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include "linux_e2e/x_probe.h"
 
 namespace tickora::wayland_e2e {
 namespace {
@@ -60,6 +65,18 @@ struct Child {
     int in = -1;
     int out = -1;
     std::string buffered;
+
+    Child() = default;
+    Child(Child&& other) noexcept { *this = std::move(other); }
+    Child& operator=(Child&& other) noexcept {
+        End();
+        std::swap(pid, other.pid);
+        std::swap(in, other.in);
+        std::swap(out, other.out);
+        buffered = std::move(other.buffered);
+        return *this;
+    }
+    ~Child() { End(); }
 
     void End() {
         if (pid > 0) {
@@ -106,6 +123,25 @@ struct Child {
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 };
+
+pid_t Spawn(const std::vector<std::string>& command, const std::vector<std::string>& env,
+            const fs::path& log) {
+    std::vector<std::string> argv = command, envCopy = env;
+    std::vector<char*> args, envp;
+    for (auto& arg : argv) args.push_back(arg.data());
+    for (auto& entry : envCopy) envp.push_back(entry.data());
+    args.push_back(nullptr);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
 
 class SwayDesktop : public ::testing::Test {
   protected:
@@ -304,6 +340,63 @@ TEST_F(SwayDesktop, PassThroughLetsClicksThroughUntilASecondStart) {
         return Settings().find("PosX=dword:00000082") != std::string::npos;
     })) << "the clock took the mouse: "
         << Settings();
+}
+
+// A compositor without layer-shell but with XWayland (weston, as GNOME is):
+// the clock takes X11 there, where it has a place, and saves the place its
+// window has rather than an unknown one.
+TEST(WestonDesktop, TheClockTakesXWaylandAndSavesItsPlace) {
+    gchar* folder = g_dir_make_tmp("tickora-weston-XXXXXX", nullptr);
+    const fs::path root = folder;
+    g_free(folder);
+    fs::create_directories(root / "run");
+    fs::permissions(root / "run", fs::perms::owner_all);
+    fs::create_directories(root / "config/tickora");
+    std::ofstream(root / "config/tickora/settings.ini")
+        << "[Software\\Velmarck\\Tickora]\nPosX=dword:00000064\nPosY=dword:00000032\n";
+    const auto run = [&](std::vector<std::string> command, const std::string& log) {
+        std::vector<std::string> env{"PATH=/usr/bin:/bin",
+                                     "XDG_RUNTIME_DIR=" + (root / "run").string(),
+                                     "XDG_CONFIG_HOME=" + (root / "config").string(),
+                                     "WAYLAND_DISPLAY=wayland-1", "ASAN_OPTIONS=detect_leaks=0"};
+        Child child;
+        child.pid = Spawn(command, env, root / log);
+        return child;
+    };
+    Child weston = run({"/usr/bin/weston", "--backend=headless-backend.so", "--xwayland",
+                        "--socket=wayland-1", "--width=1280", "--height=800"},
+                       "weston.log");
+    std::string display;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::string log = ReadFile(root / "weston.log");
+        const std::size_t at = log.find("xserver listening on display ");
+        if (at == std::string::npos) return false;
+        display = log.substr(at + 29, log.find('\n', at) - at - 29);
+        return true;
+    })) << ReadFile(root / "weston.log");
+
+    std::vector<std::string> clockCommand{"/usr/bin/env", "DISPLAY=" + display, TICKORA_CLOCK_PATH};
+    Child clock = run(clockCommand, "clock.log");
+    linux_e2e::XProbe::Geometry place{};
+    {
+        // Closed before weston ends: a connection to a server that is gone ends the test.
+        linux_e2e::XProbe probe(display.c_str());
+        ASSERT_NE(probe.display(), nullptr);
+        // The clock starts at idle priority, behind XWayland's own start.
+        Window window = 0;
+        WaitFor([&] { return (window = probe.WaitForClock(clock.pid)) != 0; });
+        ASSERT_NE(window, 0u) << "no X11 window: " << ReadFile(root / "clock.log");
+        place = probe.GeometryOf(window);
+    }
+    kill(clock.pid, SIGTERM);
+    EXPECT_EQ(clock.Wait(), 0);
+    const std::string settings = ReadFile(root / "config/tickora/settings.ini");
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "PosX=dword:%08x\nPosY=dword:%08x", place.x, place.y);
+    EXPECT_NE(settings.find(expected), std::string::npos) << settings;
+    clock.End();
+    weston.End();
+    fs::remove_all(root);
 }
 
 }  // namespace
