@@ -47,29 +47,33 @@ long CardinalProperty(Display* display, Window window, const char* name) {
 
 }  // namespace
 
+// The clock's window among `parent`'s children, or one level further down:
+// a reparenting window manager puts each top-level window into a frame.
+Window XProbe::FindClock(Window parent, pid_t pid, bool viewable, int depth) {
+    Window root = 0, grandparent = 0, *children = nullptr, found = 0;
+    unsigned int count = 0;
+    XQueryTree(display_, parent, &root, &grandparent, &children, &count);
+    for (unsigned int i = 0; i < count && found == 0; ++i) {
+        XWindowAttributes attributes{};
+        char* name = nullptr;
+        if (XGetWindowAttributes(display_, children[i], &attributes) &&
+            (attributes.map_state == IsViewable || !viewable) &&
+            attributes.c_class == InputOutput && XFetchName(display_, children[i], &name) &&
+            name != nullptr && std::strcmp(name, "Tickora") == 0 &&
+            CardinalProperty(display_, children[i], "_NET_WM_PID") == pid) {
+            found = children[i];
+        }
+        if (name != nullptr) XFree(name);
+        if (found == 0 && depth > 0) found = FindClock(children[i], pid, viewable, depth - 1);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
 Window XProbe::WaitForClock(pid_t pid, bool viewable) {
     Window found = 0;
-    WaitFor(
-        [&] {
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned int count = 0;
-            XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-            for (unsigned int i = 0; i < count && found == 0; ++i) {
-                XWindowAttributes attributes{};
-                char* name = nullptr;
-                if (XGetWindowAttributes(display_, children[i], &attributes) &&
-                    (attributes.map_state == IsViewable || !viewable) &&
-                    attributes.c_class == InputOutput && XFetchName(display_, children[i], &name) &&
-                    name != nullptr && std::strcmp(name, "Tickora") == 0 &&
-                    CardinalProperty(display_, children[i], "_NET_WM_PID") == pid) {
-                    found = children[i];
-                }
-                if (name != nullptr) XFree(name);
-            }
-            if (children != nullptr) XFree(children);
-            return found != 0;
-        },
-        10000, viewable ? 25 : 1);
+    WaitFor([&] { return (found = FindClock(DefaultRootWindow(display_), pid, viewable, 1)) != 0; },
+            10000, viewable ? 25 : 1);
     return found;
 }
 

@@ -47,6 +47,7 @@ class XProbe {
     void DestroyWindow(Window window);
 
   private:
+    Window FindClock(Window parent, pid_t pid, bool viewable, int depth);
     Display* display_;
 };
 
