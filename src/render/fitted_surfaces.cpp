@@ -187,12 +187,7 @@ bool FitDrawingSurfaces() {
     if (!HasPixels(skinSet.face)) return true;
     drawingSurfaces.backBuffer = Layer(FrameWidth(), FrameHeight(), [](imaging::Graphics*) {});
     if (drawingSurfaces.backBuffer == nullptr) return true;
-    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
-    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
-    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
-                                  imaging::kInterpolationHighQualityBicubic);
-    drawingSurfaces.cachedBackground =
-        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
+    MakeFrameSurfaces();
     drawingSurfaces.scaledFace = ScaledFace();
     drawingSurfaces.scaledGlass = ScaledGlass();
     drawingSurfaces.reducedHour = ReducedHand(skinSet.hourHand);
