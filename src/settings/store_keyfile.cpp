@@ -237,8 +237,6 @@ bool MoveAside(const std::string& path) {
 
 long SaveStore(const Store& store) {
     const std::string path = StoreFilePath();
-    GPtr<gchar> folder{g_path_get_dirname(path.c_str())};
-    if (g_mkdir_with_parents(folder.get(), 0700) != 0) return kCannotWrite;
     // With no free name the unreadable file stays where it is, unwritten.
     if (store.damaged && g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(path)) {
         return kCannotWrite;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "render/imaging.h"
+#include "scratch_folder.h"
 
 using namespace tickora::imaging;
 
@@ -60,10 +61,7 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    gchar* folder = g_dir_make_tmp("tickora-fuzz-XXXXXX", nullptr);
-    if (folder == nullptr) std::abort();
-    imageFile = Utf16((std::string(folder) + "/sec.png").c_str());
-    g_free(folder);
+    imageFile = Utf16((tickora::fuzz::MakeScratchFolder() + "/sec.png").c_str());
     return 0;
 }
 
