@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 
 namespace tickora {
@@ -30,6 +31,9 @@ class FolderLock {
                 held_ = true;
                 return;
             }
+            // Where folders cannot be locked at all (some network file systems)
+            // there is nothing to wait for.
+            if (errno != EWOULDBLOCK) return;
             g_usleep(10000);
         }
     }
