@@ -41,7 +41,6 @@ struct Options {
 
 LocalTime shownTime;
 std::string outputPath;
-bool written = false;
 
 LocalTime ShownTime() {
     return shownTime;
@@ -122,16 +121,19 @@ std::string Parse(int argc, char** argv, Options& options) {
     return {};
 }
 
-// The presentation: the shown part of the frame times the constant opacity.
-void WritePng(void*, imaging::FrameTarget* frame, std::int32_t width, std::int32_t height,
-              std::uint8_t constantAlpha) {
-    cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+// What the window would show: the shown part of the frame times the constant
+// opacity.
+bool WritePng(const Frame& frame) {
+    cairo_surface_t* out =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
     cairo_t* cr = cairo_create(out);
-    cairo_set_source_surface(cr, imaging::FrameSurface(frame), 0, 0);
-    cairo_paint_with_alpha(cr, constantAlpha / 255.0);
+    cairo_set_source_surface(cr, imaging::FrameSurface(frame.target), 0, 0);
+    cairo_paint_with_alpha(cr, frame.constantAlpha / 255.0);
     cairo_destroy(cr);
-    written = cairo_surface_write_to_png(out, outputPath.c_str()) == CAIRO_STATUS_SUCCESS;
+    const bool written =
+        cairo_surface_write_to_png(out, outputPath.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(out);
+    return written;
 }
 
 std::u16string Utf16(const std::string& text) {
@@ -191,9 +193,8 @@ int main(int argc, char** argv) {
         status = 1;
     } else {
         SetTimeSource(&ShownTime);
-        SetPresenter(&WritePng);
-        RenderClock(nullptr);
-        if (!written) {
+        const std::optional<Frame> frame = RenderClock();
+        if (!frame || !WritePng(*frame)) {
             std::fprintf(stderr, "tickora_preview: cannot write %s\n", outputPath.c_str());
             status = 1;
         }
