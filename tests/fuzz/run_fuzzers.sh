@@ -22,7 +22,7 @@ for target in "${targets[@]}"; do
   out=build/fuzz/long-run/$target
   mkdir -p "$out/corpus"
   echo "== $target for ${seconds}s"
-  nice -n 19 "build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=2048 \
+  nice -n 19 "build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=512 \
     -timeout=60 -dict="tests/fuzz/$corpus.dict" -print_final_stats=1 -artifact_prefix="$out/" "$out/corpus" \
     "tests/fuzz/corpus/$corpus" 2>&1 | tee "$out/log" | grep -E '^(#[0-9]+ +DONE|==[0-9]+==|SUMMARY|stat::)' || true
   ls "$out"/crash-* "$out"/leak-* "$out"/timeout-* "$out"/oom-* 2>/dev/null && status=1

@@ -49,7 +49,10 @@ class HostileEnvironment : public ::testing::Test {
         ASSERT_TRUE(g_spawn_async(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
                                   &clock, nullptr));
         g_strfreev(env);
-        ASSERT_NE(probe.WaitForClock(clock), 0u);
+        const Window window = probe.WaitForClock(clock);
+        ASSERT_NE(window, 0u);
+        // Drawn: start-up is over, the session end is watched.
+        ASSERT_TRUE(WaitFor([&] { return probe.WindowAlpha(window, 145, 145) == 255; }));
     }
     // As a desktop session ends: SIGTERM, then the clock's exit status.
     int EndSession() {
