@@ -60,6 +60,8 @@ void SetSkinsRoot(std::u16string root);  // empty: beside the program
 void LoadSkin();
 // Frees everything LoadSkin made; harmless when nothing is loaded.
 void ReleaseSkin();
+// Makes the frame, its graphics and the cached background for the back buffer.
+void MakeFrameSurfaces();
 // Decodes one PNG resource of the program; nullptr when missing or undecodable.
 imaging::Image* LoadPngResource(const char16_t* name);
 

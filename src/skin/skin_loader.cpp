@@ -86,16 +86,6 @@ void LoadInternalSkin() {
     skinSet.glass = LoadPngResource(u"attach");
 }
 
-void MakeFrameSurfaces() {
-    if (drawingSurfaces.backBuffer == nullptr) return;
-    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
-    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
-    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
-                                  imaging::kInterpolationHighQualityBicubic);
-    drawingSurfaces.cachedBackground =
-        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
-}
-
 double WidthOf(Image* hand) {
     return static_cast<double>(imaging::ImageWidth(hand));
 }
@@ -116,6 +106,16 @@ void SetHandLengthFactor() {
 }
 
 }  // namespace
+
+void MakeFrameSurfaces() {
+    if (drawingSurfaces.backBuffer == nullptr) return;
+    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
+    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
+    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
+                                  imaging::kInterpolationHighQualityBicubic);
+    drawingSurfaces.cachedBackground =
+        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
+}
 
 bool SkinsRoot(std::u16string& root) {
     if (!chosenSkinsRoot.empty()) {
