@@ -220,8 +220,8 @@ Store LoadStore() {
 // name already holds (an earlier incident's file, a folder, anything).
 bool MoveAside(const std::string& path) {
     for (int number = 1; number <= kMaxAsideNames; ++number) {
-        const std::string aside =
-            path + ".corrupt" + (number == 1 ? "" : "." + std::to_string(number));
+        std::string aside = path + ".corrupt";
+        if (number > 1) aside += '.' + std::to_string(number);
         if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
             return true;
         }
