@@ -1,5 +1,6 @@
 // The Linux clock in Xvfb, with and without a compositing manager: where its
 // window goes, what it shows, how its menu and modes act, and how it ends.
+#include <cairo.h>
 #include <glib.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -274,6 +276,64 @@ TEST_P(LinuxClock, SessionEndDuringTheStartStillSavesAndComesBack) {
         EXPECT_NE(Settings().find("Scale=dword:0000004b"), std::string::npos) << Settings();
         fs::remove(home / "run/tickora.lock");
     }
+}
+
+// At a scale factor of 2 the window has twice the device pixels, and they are
+// exactly the preview's frame at Scale 200 for the same time.
+TEST_P(LinuxClock, ScaleFactorTwoDrawsInDevicePixels) {
+    if (!GetParam()) GTEST_SKIP() << "the whole window's pixels are readable when composited";
+    StoreSettings("ShowSeconds=dword:00000000\n");
+    std::vector<std::string> env = Env();
+    env.push_back("GDK_SCALE=2");
+    clock = Spawn({TICKORA_CLOCK_PATH}, env);
+    const Window window = probe.WaitForClock(clock);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(probe.WaitForSize(window, 580, 580));
+
+    // Without the second hand the picture changes every five seconds: read it
+    // well inside one five-second step, so that the time is known.
+    std::vector<std::uint32_t> shown;
+    GDateTime* at = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            GDateTime* before = g_date_time_new_now_local();
+            const double into = std::fmod(g_date_time_get_seconds(before), 5.0);
+            if (into < 0.5 || into > 4.0) {
+                g_date_time_unref(before);
+                return false;
+            }
+            shown = probe.WindowPixels(window, 580, 580);
+            if (at != nullptr) g_date_time_unref(at);
+            at = before;
+            return !shown.empty();
+        },
+        10000));
+    gchar* time = g_date_time_format(at, "%H:%M:%S");
+    g_date_time_unref(at);
+    const fs::path png = home / "preview.png";
+    const pid_t preview = Spawn(
+        {TICKORA_PREVIEW_PATH, "--time", time, "--scale", "200", "--seconds", "off", png.string()},
+        {});
+    g_free(time);
+    ASSERT_EQ(WaitForExit(preview), 0);
+    cairo_surface_t* expected = cairo_image_surface_create_from_png(png.c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(expected), 580);
+    int worst = 0;
+    for (int y = 0; y < 580; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            cairo_image_surface_get_data(expected) + y * cairo_image_surface_get_stride(expected));
+        for (int x = 0; x < 580; ++x) {
+            for (int shift = 0; shift < 32; shift += 8) {
+                const int a = static_cast<int>(row[x] >> shift & 0xFF);
+                const int b =
+                    static_cast<int>(shown[static_cast<std::size_t>(y) * 580 + x] >> shift & 0xFF);
+                worst = std::max(worst, std::abs(a - b));
+            }
+        }
+    }
+    cairo_surface_destroy(expected);
+    // The PNG keeps straight alpha: reading it back may round a byte by one.
+    EXPECT_LE(worst, 1) << "largest byte difference from the preview";
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositing, LinuxClock, ::testing::Values(false, true),

@@ -145,6 +145,20 @@ unsigned XProbe::WindowAlpha(Window window, int x, int y) {
     return alpha;
 }
 
+std::vector<std::uint32_t> XProbe::WindowPixels(Window window, int width, int height) {
+    XImage* image = XGetImage(display_, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (image == nullptr) return {};
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
 void XProbe::FillRoot(unsigned long rgb) {
     Window root = DefaultRootWindow(display_);
     XSetWindowBackground(display_, root, rgb);

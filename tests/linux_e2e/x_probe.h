@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ class XProbe {
     unsigned long ScreenPixel(int x, int y);
     // The alpha of a 32-bit window's own pixel (what a compositor blends with).
     unsigned WindowAlpha(Window window, int x, int y);
+    // The window's own pixels (premultiplied 0xAARRGGBB), row by row; empty
+    // when they cannot be read.
+    std::vector<std::uint32_t> WindowPixels(Window window, int width, int height);
     void FillRoot(unsigned long rgb);
     void ClickAt(int x, int y, unsigned button);
     // Whether a popup (an override-redirect window, as menus are) is shown.
