@@ -77,4 +77,12 @@ bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names
     return true;
 }
 
+std::vector<std::u16string> SharedDataFolders() {
+    std::vector<std::u16string> folders{Utf16(g_get_user_data_dir())};
+    for (const gchar* const* folder = g_get_system_data_dirs(); *folder != nullptr; ++folder) {
+        folders.push_back(Utf16(*folder));
+    }
+    return folders;
+}
+
 }  // namespace tickora

@@ -15,5 +15,10 @@ bool GdiHandleAlive(void* handle);
 // Gives a folder the platform's hidden (and on Windows also system) attribute;
 // on Linux a leading dot in its name already does.
 void MakeHidden(const std::filesystem::path& folder);
+// Points the shared data folders that skins are searched in (SharedDataFolders)
+// at folders beside this program, the same ones on every call, so that no skin
+// installed on the machine shows up in a test. Returns them, most personal
+// first; none on Windows.
+std::vector<std::filesystem::path> IsolateSharedDataFolders();
 
 }  // namespace tickora::testing

@@ -1,5 +1,11 @@
 #include "support/platform_probes.h"
 
+#include <stdlib.h>
+
+#include <string>
+
+#include "skin/files.h"
+
 namespace tickora::testing {
 
 long GdiObjectCount() {
@@ -13,5 +19,15 @@ bool GdiHandleAlive(void*) {
 }
 
 void MakeHidden(const std::filesystem::path&) {}
+
+std::vector<std::filesystem::path> IsolateSharedDataFolders() {
+    const std::filesystem::path base = std::filesystem::path(ExecutableFolder()) / "xdg-data";
+    const std::vector<std::filesystem::path> folders = {base / "home", base / "local",
+                                                        base / "system"};
+    // GLib reads these once per process; every call sets the same values.
+    setenv("XDG_DATA_HOME", folders[0].c_str(), 1);
+    setenv("XDG_DATA_DIRS", (folders[1].string() + ":" + folders[2].string()).c_str(), 1);
+    return folders;
+}
 
 }  // namespace tickora::testing

@@ -24,4 +24,8 @@ void MakeHidden(const std::filesystem::path& folder) {
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
+std::vector<std::filesystem::path> IsolateSharedDataFolders() {
+    return {};
+}
+
 }  // namespace tickora::testing
