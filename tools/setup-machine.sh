@@ -8,6 +8,7 @@ TICKORA_PACKAGES=(
   libglib2.0-dev libcairo2-dev libgtk-3-dev libpng-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth x11-apps x11-utils x11-xserver-utils xdotool xcompmgr python3 icoutils
+  appstream desktop-file-utils dpkg-dev
 )
 
 ensure_packages() {
