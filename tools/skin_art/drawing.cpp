@@ -10,6 +10,13 @@ cairo_surface_t* NewSurface(int width, int height) {
     return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
 }
 
+cairo_surface_t* Finish(cairo_t* cr) {
+    cairo_surface_t* surface = cairo_get_target(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    return surface;
+}
+
 void FillDisc(cairo_t* cr, double cx, double cy, double radius, Colour colour) {
     cairo_arc(cr, cx, cy, radius, 0, kTau);
     cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
@@ -68,9 +75,7 @@ cairo_surface_t* DrawSheen(int size, double radius, double strength) {
     cairo_set_source(cr, shine);
     cairo_fill(cr);
     cairo_pattern_destroy(shine);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    return surface;
+    return Finish(cr);
 }
 
 cairo_surface_t* DrawStyledHand(const HandStyle& style) {
@@ -101,9 +106,7 @@ cairo_surface_t* DrawStyledHand(const HandStyle& style) {
         cairo_arc(cr, pivot + style.discAt, mid, style.discRadius, 0, kTau);
         cairo_fill(cr);
     }
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    return surface;
+    return Finish(cr);
 }
 
 }  // namespace skin_art

@@ -12,6 +12,9 @@ struct Colour {
 };
 
 cairo_surface_t* NewSurface(int width, int height);
+// Ends drawing with cr and returns its target, flushed, with the reference its
+// maker holds.
+cairo_surface_t* Finish(cairo_t* cr);
 void FillDisc(cairo_t* cr, double cx, double cy, double radius, Colour colour);
 // A radial line from the centre at a turn (0 at 12 o'clock, clockwise).
 void RadialLine(cairo_t* cr, double cx, double cy, double turn, double from, double to);

@@ -53,20 +53,30 @@ void DrawRoman(cairo_t* cr, std::string_view numeral, double cx, double cy, doub
     cairo_stroke(cr);
 }
 
+// Drawing on a new square face whose dial casts a shadow out to `outer`; the
+// drawing ends with Finish.
+cairo_t* ShadowedFace(int size, double dial, double outer, double peak) {
+    cairo_surface_t* surface = NewSurface(size, size);
+    PaintRingShadow(surface, size / 2.0, dial, outer, peak);
+    return cairo_create(surface);
+}
+
+// Fills a disc with a pattern and frees the pattern.
+void FillDiscWith(cairo_t* cr, double c, double radius, cairo_pattern_t* paint) {
+    cairo_arc(cr, c, c, radius, 0, kTau);
+    cairo_set_source(cr, paint);
+    cairo_fill(cr);
+    cairo_pattern_destroy(paint);
+}
+
 cairo_surface_t* DaylightFace() {
-    constexpr int kSize = 300;
-    constexpr double c = kSize / 2.0;
-    cairo_surface_t* surface = NewSurface(kSize, kSize);
-    PaintRingShadow(surface, c, 140, 148, 90);
-    cairo_t* cr = cairo_create(surface);
+    constexpr double c = 150;
+    cairo_t* cr = ShadowedFace(300, 140, 148, 90);
     FillDisc(cr, c, c, 140, {0.55, 0.42, 0.22});  // bronze rim
     cairo_pattern_t* field = cairo_pattern_create_radial(c, c - 40, 10, c, c, 136);
     cairo_pattern_add_color_stop_rgb(field, 0, 0.99, 0.98, 0.94);
     cairo_pattern_add_color_stop_rgb(field, 1, 0.93, 0.90, 0.82);
-    cairo_arc(cr, c, c, 135, 0, kTau);
-    cairo_set_source(cr, field);
-    cairo_fill(cr);
-    cairo_pattern_destroy(field);
+    FillDiscWith(cr, c, 135, field);
 
     cairo_set_source_rgb(cr, kInk.r, kInk.g, kInk.b);
     cairo_set_line_width(cr, 1.6);
@@ -84,24 +94,16 @@ cairo_surface_t* DaylightFace() {
                   c - std::cos(turn * kTau) * 100, 20);
     }
     FillDisc(cr, c, c, 6, kInk);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    return surface;
+    return Finish(cr);
 }
 
 cairo_surface_t* StationFace() {
-    constexpr int kSize = 280;
-    constexpr double c = kSize / 2.0;
-    cairo_surface_t* surface = NewSurface(kSize, kSize);
-    PaintRingShadow(surface, c, 136, 140, 70);
-    cairo_t* cr = cairo_create(surface);
-    cairo_pattern_t* bezel = cairo_pattern_create_linear(0, 0, kSize, kSize);
+    constexpr double c = 140;
+    cairo_t* cr = ShadowedFace(280, 136, 140, 70);
+    cairo_pattern_t* bezel = cairo_pattern_create_linear(0, 0, 2 * c, 2 * c);
     cairo_pattern_add_color_stop_rgb(bezel, 0, 0.62, 0.64, 0.66);
     cairo_pattern_add_color_stop_rgb(bezel, 1, 0.22, 0.23, 0.25);
-    cairo_arc(cr, c, c, 136, 0, kTau);
-    cairo_set_source(cr, bezel);
-    cairo_fill(cr);
-    cairo_pattern_destroy(bezel);
+    FillDiscWith(cr, c, 136, bezel);
     FillDisc(cr, c, c, 129, {0.98, 0.98, 0.97});
 
     cairo_set_source_rgb(cr, kBlack.r, kBlack.g, kBlack.b);
@@ -111,9 +113,7 @@ cairo_surface_t* StationFace() {
         cairo_set_line_width(cr, hour ? 8.0 : 3.0);
         RadialLine(cr, c, c, minute / 60.0, hour ? 90 : 112, 123);
     }
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    return surface;
+    return Finish(cr);
 }
 
 cairo_surface_t* MinimalFace() {
@@ -127,9 +127,7 @@ cairo_surface_t* MinimalFace() {
         FillDisc(cr, c + std::sin(turn * kTau) * 101, c - std::cos(turn * kTau) * 101,
                  hour == 0 ? 4.5 : 2.8, {0.86, 0.87, 0.88});
     }
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    return surface;
+    return Finish(cr);
 }
 
 }  // namespace
