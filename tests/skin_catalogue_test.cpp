@@ -128,6 +128,9 @@ TEST_F(SkinCatalogue, SearchFoldersMergeByNameAndTheFirstHolderOfANameWins) {
     // The middle data folder cannot be listed: its skins folder is a file.
     fs::create_directories(sharedDataFolders[1] / "tickora");
     testing::WriteBytes(sharedDataFolders[1] / "tickora" / "skins", {'x'});
+    // A relative entry of $XDG_DATA_DIRS would resolve against the current folder.
+    const fs::path relative = fs::current_path() / "relative-data";
+    SkinIn(relative / "tickora" / "skins", u"Zeta", true, 40);
 
     const auto entries = ListSkins(u"Gamma");
     const std::vector<std::pair<std::u16string, int>> expected = {
@@ -144,6 +147,7 @@ TEST_F(SkinCatalogue, SearchFoldersMergeByNameAndTheFirstHolderOfANameWins) {
         EXPECT_EQ(std::u16string(clockSettings.Skin), name);
         EXPECT_EQ(skinSet.faceWidth, faceWidth);
     }
+    fs::remove_all(relative);
 }
 
 TEST_F(SkinCatalogue, TwoHundredSkinsFitTheMenu) {

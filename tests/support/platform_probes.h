@@ -18,7 +18,8 @@ void MakeHidden(const std::filesystem::path& folder);
 // Points the shared data folders that skins are searched in (SharedDataFolders)
 // at folders beside this program, the same ones on every call, so that no skin
 // installed on the machine shows up in a test. Returns them, most personal
-// first; none on Windows.
+// first; none on Windows. Between the last two stands "relative-data", which
+// names no folder, since the search ignores relative entries.
 std::vector<std::filesystem::path> IsolateSharedDataFolders();
 
 }  // namespace tickora::testing

@@ -26,7 +26,9 @@ std::vector<std::filesystem::path> IsolateSharedDataFolders() {
                                                         base / "system"};
     // GLib reads these once per process; every call sets the same values.
     setenv("XDG_DATA_HOME", folders[0].c_str(), 1);
-    setenv("XDG_DATA_DIRS", (folders[1].string() + ":" + folders[2].string()).c_str(), 1);
+    // A relative entry, which the search must skip, between the two.
+    const std::string dirs = folders[1].string() + ":relative-data:" + folders[2].string();
+    setenv("XDG_DATA_DIRS", dirs.c_str(), 1);
     return folders;
 }
 
