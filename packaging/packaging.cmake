@@ -4,7 +4,6 @@
 set(TICKORA_APP_ID com.velmarck.tickora)
 set(TICKORA_HOMEPAGE "https://velmarck.example/tickora" CACHE STRING
     "Where the project's pages and screenshot are published")
-set(TICKORA_BUNDLED_SKINS Daylight Minimal Station)
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)
 
 set(CPACK_PACKAGE_NAME Tickora)
