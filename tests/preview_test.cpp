@@ -1,8 +1,9 @@
-// The skin preview renderer, run as skin authors run it, at fixed times.
+// The skin preview renderer and checker, run as skin authors run them.
 #include <cairo.h>
 #include <glib.h>
 #include <sys/mount.h>
 #include <sched.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
