@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <optional>
 
 #include "render/imaging_cairo.h"
@@ -114,29 +115,44 @@ class Checker {
         return false;
     }
 
-    // Decoded pixels of a loaded image, or nullptr when it is absent or empty;
-    // warns about images without an alpha channel.
-    cairo_surface_t* Decoded(imaging::Image* image, const char* file) {
-        if (!g_file_test(PathOf(file).c_str(), G_FILE_TEST_EXISTS)) return nullptr;
-        cairo_surface_t* surface = image ? imaging::ImageSurface(image) : nullptr;
-        if (surface == nullptr) {
+    // One file of the folder, decoded on its own (the clock may trim the images
+    // it loads to what can be seen): nullptr pixels when missing or undecodable.
+    struct ImageFile {
+        std::unique_ptr<imaging::Image, void (*)(imaging::Image*)> image{nullptr,
+                                                                         &imaging::DisposeImage};
+        cairo_surface_t* pixels = nullptr;
+        std::uint32_t width = 0, height = 0;
+    };
+
+    // Reports a file that does not decode and an image without alpha.
+    ImageFile Open(const char* file) {
+        ImageFile opened;
+        const std::string path = PathOf(file);
+        if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return opened;
+        opened.image.reset(imaging::CreateImageFromFile(Utf16(path.c_str()).c_str()));
+        opened.pixels = opened.image ? imaging::ImageSurface(opened.image.get()) : nullptr;
+        if (opened.pixels == nullptr) {
             Add(Severity::Error, file, "does not decode as a PNG image, so it draws nothing.");
-        } else if (cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32) {
+            return opened;
+        }
+        if (cairo_image_surface_get_format(opened.pixels) != CAIRO_FORMAT_ARGB32) {
             Add(Severity::Warning, file,
                 "has no alpha channel, so it is drawn as an opaque rectangle.");
         }
-        return surface;
+        opened.width = imaging::ImageWidth(opened.image.get());
+        opened.height = imaging::ImageHeight(opened.image.get());
+        return opened;
     }
 
     // The dial: the box around the face's mostly opaque pixels. Returns its radius.
     double MeasureDial() {
-        cairo_surface_t* face = Decoded(skinSet.face, "main.png");
-        if (face == nullptr) return 0;
-        const int width = skinSet.faceWidth;
-        const int height = skinSet.faceHeight;
-        const unsigned char* data = cairo_image_surface_get_data(face);
-        const int stride = cairo_image_surface_get_stride(face);
-        const bool opaque = cairo_image_surface_get_format(face) != CAIRO_FORMAT_ARGB32;
+        const ImageFile face = Open("main.png");
+        if (face.pixels == nullptr) return 0;
+        const int width = static_cast<int>(face.width);
+        const int height = static_cast<int>(face.height);
+        const unsigned char* data = cairo_image_surface_get_data(face.pixels);
+        const int stride = cairo_image_surface_get_stride(face.pixels);
+        const bool opaque = cairo_image_surface_get_format(face.pixels) != CAIRO_FORMAT_ARGB32;
         int left = width, right = -1, top = height, bottom = -1;
         for (int y = 0; y < height; ++y) {
             const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
@@ -164,34 +180,27 @@ class Checker {
         return std::min(right + 1 - left, bottom + 1 - top) / 2.0;
     }
 
+    // Shape and reach, drawn with the length factor the clock gave the skin.
     void CheckHands(double dialRadius) {
         const double factor = tickora::HandLengthFactor;
-        const struct {
-            imaging::Image* image;
-            const char* file;
-        } hands[] = {{skinSet.hourHand, "hour.png"},
-                     {skinSet.minuteHand, "min.png"},
-                     {skinSet.secondHand, "sec.png"}};
         const char* longest = nullptr;
         std::uint32_t longestWidth = 0;
-        for (const auto& hand : hands) {
-            cairo_surface_t* surface = Decoded(hand.image, hand.file);
-            if (surface == nullptr) continue;
-            const std::uint32_t width = imaging::ImageWidth(hand.image);
-            const std::uint32_t height = imaging::ImageHeight(hand.image);
-            if (width > longestWidth) {
-                longest = hand.file;
-                longestWidth = width;
+        for (const char* file : {"hour.png", "min.png", "sec.png"}) {
+            const ImageFile hand = Open(file);
+            if (hand.pixels == nullptr) continue;
+            if (hand.width > longestWidth) {
+                longest = file;
+                longestWidth = hand.width;
             }
-            if (height > width) {
-                Add(Severity::Error, hand.file,
-                    "is " + Dimensions(width, height) +
+            if (hand.height > hand.width) {
+                Add(Severity::Error, file,
+                    "is " + Dimensions(hand.width, hand.height) +
                         " pixels, taller than it is long; a hand lies horizontally and points "
                         "right.");
             }
-            const double reach = 2.0 * width * factor / 3.0;
+            const double reach = 2.0 * hand.width * factor / 3.0;
             if (reach > dialRadius + 0.5) {
-                Add(Severity::Error, hand.file,
+                Add(Severity::Error, file,
                     "reaches " + Text(reach) +
                         " pixels from the centre, beyond the dial's radius of " + Text(dialRadius) +
                         ".");
@@ -207,14 +216,12 @@ class Checker {
     }
 
     void CheckGlass() {
-        cairo_surface_t* glass = Decoded(skinSet.glass, "attach.png");
-        if (glass == nullptr) return;
-        const std::uint32_t width = imaging::ImageWidth(skinSet.glass);
-        const std::uint32_t height = imaging::ImageHeight(skinSet.glass);
-        if (width > static_cast<std::uint32_t>(skinSet.faceWidth) ||
-            height > static_cast<std::uint32_t>(skinSet.faceHeight)) {
+        const ImageFile glass = Open("attach.png");
+        if (glass.pixels == nullptr) return;
+        if (glass.width > static_cast<std::uint32_t>(skinSet.faceWidth) ||
+            glass.height > static_cast<std::uint32_t>(skinSet.faceHeight)) {
             Add(Severity::Warning, "attach.png",
-                "is " + Dimensions(width, height) + " pixels, larger than the face (" +
+                "is " + Dimensions(glass.width, glass.height) + " pixels, larger than the face (" +
                     Dimensions(skinSet.faceWidth, skinSet.faceHeight) +
                     "); what lies outside the face is cut off.");
         }

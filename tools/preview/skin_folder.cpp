@@ -15,12 +15,12 @@ struct GFree {
 };
 using GText = std::unique_ptr<gchar, GFree>;
 
-std::u16string Utf16(const gchar* text) {
+}  // namespace
+
+std::u16string Utf16(const char* text) {
     std::unique_ptr<gunichar2, GFree> wide{g_utf8_to_utf16(text, -1, nullptr, nullptr, nullptr)};
     return wide ? std::u16string(reinterpret_cast<const char16_t*>(wide.get())) : std::u16string();
 }
-
-}  // namespace
 
 std::string SelectSkinFolder(const std::string& folder) {
     const GText canonical{g_canonicalize_filename(folder.c_str(), nullptr)};

@@ -9,4 +9,7 @@ namespace preview {
 // Returns an error message, or an empty string.
 std::string SelectSkinFolder(const std::string& folder);
 
+// A UTF-8 path as the clock's ports take it; empty when it is not UTF-8.
+std::u16string Utf16(const char* text);
+
 }  // namespace preview
