@@ -82,3 +82,45 @@ TEST(ClockPositions, TimeSourceCanBeReplacedAndRestored) {
 
 }  // namespace
 }  // namespace tickora
+
+namespace tickora {
+namespace {
+
+// The same wall-clock time this many milliseconds later (across midnight too).
+LocalTime Later(const LocalTime& time, int milliseconds) {
+    int total = ((time.wHour * 60 + time.wMinute) * 60 + time.wSecond) * 1000 + time.wMilliseconds +
+                milliseconds;
+    total %= 24 * 3600 * 1000;
+    return At(total / 3600000, total / 60000 % 60, total / 1000 % 60, total % 1000);
+}
+
+// Waking after the delay finds the next tick (or step), and waking a millisecond
+// sooner would not: none is skipped, none is drawn late.
+TEST(WakeUps, LandOnTheFirstMillisecondOfTheNextChange) {
+    for (const LocalTime start : {At(10, 8, 0, 0), At(10, 8, 59, 0), At(23, 59, 55, 0)}) {
+        for (int ms = 0; ms < 5000; ++ms) {
+            const LocalTime now = Later(start, ms);
+            const int toTick = MillisecondsToNextChange(now, true);
+            ASSERT_GE(toTick, 1);
+            ASSERT_NE(SecondTick(Later(now, toTick)), SecondTick(now)) << ms;
+            ASSERT_EQ(SecondTick(Later(now, toTick - 1)), SecondTick(now)) << ms;
+
+            const int toStep = MillisecondsToNextChange(now, false);
+            ASSERT_NE(MinuteStep(Later(now, toStep)), MinuteStep(now)) << ms;
+            ASSERT_EQ(MinuteStep(Later(now, toStep - 1)), MinuteStep(now)) << ms;
+        }
+    }
+}
+
+TEST(WakeUps, ExactDelays) {
+    EXPECT_EQ(MillisecondsToNextChange(At(10, 0, 0, 0), true), 84);
+    EXPECT_EQ(MillisecondsToNextChange(At(10, 0, 0, 83), true), 1);
+    EXPECT_EQ(MillisecondsToNextChange(At(10, 0, 0, 84), true), 83);
+    EXPECT_EQ(MillisecondsToNextChange(At(23, 59, 59, 917), true), 83);  // to midnight
+    EXPECT_EQ(MillisecondsToNextChange(At(10, 0, 4, 999), false), 1);
+    EXPECT_EQ(MillisecondsToNextChange(At(10, 0, 5, 0), false), 5000);
+    EXPECT_EQ(MillisecondsToNextChange(At(23, 59, 57, 500), false), 2500);
+}
+
+}  // namespace
+}  // namespace tickora

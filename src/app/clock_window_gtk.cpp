@@ -3,10 +3,12 @@
 #include <glib-unix.h>
 
 #include <csignal>
+#include <optional>
 #include <cstdlib>
 
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
+#include "render/clock_positions.h"
 #include "render/frame.h"
 #include "render/imaging_cairo.h"
 #include "settings/autostart.h"
@@ -17,14 +19,15 @@
 namespace tickora {
 namespace {
 
-// What the last presentation handed over; drawn on every expose.
+// What the window shows: the frame handed over last, held by a reference of
+// its own, so that a skin change cannot free the pixels under an expose.
 struct Shown {
-    imaging::FrameTarget* frame = nullptr;
-    int width = 0;
+    cairo_surface_t* surface = nullptr;
+    int width = 0;  // window units
     int height = 0;
     double opacity = 1.0;
     // The window shape follows the frame; it changes with the skin and the size.
-    imaging::FrameTarget* shapedFrame = nullptr;
+    cairo_surface_t* shapedSurface = nullptr;
     int shapedWidth = 0;
     int shapedHeight = 0;
 } shown;
@@ -37,55 +40,91 @@ bool Composited(GtkWidget* window) {
 // window is cut to the pixels of the frame that are at least half opaque.
 void UpdateShape(GtkWidget* window) {
     if (Composited(window)) {
-        if (shown.shapedFrame != nullptr) gtk_widget_shape_combine_region(window, nullptr);
-        shown.shapedFrame = nullptr;
+        if (shown.shapedSurface != nullptr) gtk_widget_shape_combine_region(window, nullptr);
+        shown.shapedSurface = nullptr;
         return;
     }
-    if (shown.frame == shown.shapedFrame && shown.width == shown.shapedWidth &&
-        shown.height == shown.shapedHeight) {
+    if (shown.surface == nullptr ||
+        (shown.surface == shown.shapedSurface && shown.width == shown.shapedWidth &&
+         shown.height == shown.shapedHeight)) {
         return;
     }
+    // The shape is in window units: the frame is sampled down to them.
     cairo_surface_t* mask =
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, shown.width, shown.height);
     cairo_t* cr = cairo_create(mask);
-    cairo_set_source_surface(cr, imaging::FrameSurface(shown.frame), 0, 0);
+    const double scale = DeviceScale();
+    cairo_scale(cr, 1 / scale, 1 / scale);
+    cairo_set_source_surface(cr, shown.surface, 0, 0);
     cairo_paint(cr);
     cairo_destroy(cr);
     cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
     gtk_widget_shape_combine_region(window, region);
     cairo_region_destroy(region);
     cairo_surface_destroy(mask);
-    shown.shapedFrame = shown.frame;
+    shown.shapedSurface = shown.surface;
     shown.shapedWidth = shown.width;
     shown.shapedHeight = shown.height;
 }
 
-void Present(void* window, imaging::FrameTarget* frame, std::int32_t width, std::int32_t height,
-             std::uint8_t constantAlpha) {
-    auto* widget = static_cast<GtkWidget*>(window);
+void Hold(cairo_surface_t* surface) {
+    if (surface == shown.surface) return;
+    cairo_surface_reference(surface);
+    cairo_surface_destroy(shown.surface);
+    shown.surface = surface;
+}
+
+// Hands a composed frame to the window: only its damaged area is drawn again,
+// so only that much travels to the display server.
+void Present(GtkWidget* window, const std::optional<Frame>& frame) {
+    if (!frame) return;
+    const int scale = DeviceScale();
+    const int width = frame->width / scale;
+    const int height = frame->height / scale;
     const bool resized = width != shown.width || height != shown.height;
-    shown.frame = frame;
+    Hold(imaging::FrameSurface(frame->target));
     shown.width = width;
     shown.height = height;
-    shown.opacity = constantAlpha / 255.0;
-    if (widget == nullptr) return;
+    shown.opacity = frame->constantAlpha / 255.0;
     if (resized) {
-        gtk_widget_set_size_request(widget, width, height);
-        gtk_window_resize(GTK_WINDOW(widget), width, height);
+        gtk_widget_set_size_request(window, width, height);
+        gtk_window_resize(GTK_WINDOW(window), width, height);
     }
-    if (gtk_widget_get_realized(widget)) UpdateShape(widget);
-    gtk_widget_queue_draw(widget);
+    if (gtk_widget_get_realized(window)) UpdateShape(window);
+    if (resized) {
+        gtk_widget_queue_draw(window);
+        return;
+    }
+    // Device pixels to the window units that hold them.
+    const PixelRect& damage = frame->damage;
+    const int left = damage.x / scale;
+    const int top = damage.y / scale;
+    const int right = (damage.x + damage.width + scale - 1) / scale;
+    const int bottom = (damage.y + damage.height + scale - 1) / scale;
+    gtk_widget_queue_draw_area(window, left, top, right - left, bottom - top);
 }
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer) {
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    // GTK has clipped cr to the area that needs drawing.
+    if (shown.surface == nullptr) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_rgba(cr, 0, 0, 0, 0);
+        cairo_paint(cr);
+        return TRUE;
+    }
+    const double scale = DeviceScale();
+    cairo_scale(cr, 1 / scale, 1 / scale);  // one frame pixel per device pixel
+    cairo_set_source_surface(cr, shown.surface, 0, 0);
+    if (shown.opacity >= 1.0) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        return TRUE;
+    }
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_paint(cr);
-    if (shown.frame == nullptr) return TRUE;
+    cairo_restore(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_rectangle(cr, 0, 0, shown.width, shown.height);
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, imaging::FrameSurface(shown.frame), 0, 0);
     cairo_paint_with_alpha(cr, shown.opacity);
     return TRUE;
 }
@@ -138,26 +177,44 @@ gboolean OnAnyEvent(GtkWidget* window, GdkEvent* event, gpointer) {
         case GDK_KEY_PRESS:
             break;
         default:
-            RenderClock(window);
+            Present(window, RenderClock());
     }
     return FALSE;
 }
 
+// Frames are composed in device pixels: sharp on a HiDPI screen, at the same
+// size on the desktop. A new factor makes the next frame draw everything anew.
+void FollowScaleFactor(GtkWidget* window) {
+    const int factor = gtk_widget_get_scale_factor(window);
+    if (factor == DeviceScale()) return;
+    SetDeviceScale(factor);
+    clockPositions.lastSecondTick = -1;
+    Present(window, RenderClock());
+}
+
+void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer) {
+    FollowScaleFactor(window);
+}
+
 void OnRealize(GtkWidget* window, gpointer) {
+    FollowScaleFactor(window);
     UpdateShape(window);
 }
 
 void OnCompositedChanged(GdkScreen*, gpointer window) {
-    shown.shapedFrame = nullptr;
+    shown.shapedSurface = nullptr;
     shown.shapedWidth = 0;
     UpdateShape(static_cast<GtkWidget*>(window));
     gtk_widget_queue_draw(static_cast<GtkWidget*>(window));
 }
 
+// Sleeps until the hands can next stand elsewhere: the next tick of the
+// second hand, or the next five-second step when it is not shown.
 gboolean OnFrameTimer(gpointer window) {
-    RenderClock(window);
-    // Re-armed after the attempt, so a slow frame delays the next tick.
-    g_timeout_add(20, &OnFrameTimer, window);
+    Present(static_cast<GtkWidget*>(window), RenderClock());
+    const bool secondHandShown = skinSet.secondHand != nullptr && clockSettings.ShowSeconds;
+    const auto delay = MillisecondsToNextChange(ReadLocalTime(), secondHandShown);
+    g_timeout_add(static_cast<guint>(delay), &OnFrameTimer, window);
     return G_SOURCE_REMOVE;
 }
 
@@ -192,16 +249,15 @@ GtkWidget* CreateClockWindow() {
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), nullptr);
     g_signal_connect(window, "event", G_CALLBACK(OnAnyEvent), nullptr);
     g_signal_connect_after(window, "realize", G_CALLBACK(OnRealize), nullptr);
+    g_signal_connect(window, "notify::scale-factor", G_CALLBACK(OnScaleFactor), nullptr);
     g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), window);
 
-    SetPresenter(&Present);
+    SetDeviceScale(gtk_widget_get_scale_factor(window));
     const int width = ScaledFaceWidth();
     const int height = ScaledFaceHeight();
     gtk_widget_set_size_request(window, width, height);
     gtk_window_set_default_size(gtkWindow, width, height);
     gtk_window_move(gtkWindow, clockSettings.PosX, clockSettings.PosY);
-    shown.width = width;
-    shown.height = height;
     return window;
 }
 

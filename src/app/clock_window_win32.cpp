@@ -5,6 +5,7 @@
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "render/frame.h"
+#include "render/present_win32.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
 #include "skin/files.h"
@@ -56,11 +57,11 @@ LRESULT CALLBACK ClockWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_TIMER:
             // Re-armed after the frame, so a slow frame delays the next tick.
             KillTimer(window, wParam);
-            RenderClock(window);
+            PresentLayeredFrame(window, RenderClock());
             SetTimer(window, FRAME_TIMER, 20, nullptr);
             return 0;
         default:
-            RenderClock(window);
+            PresentLayeredFrame(window, RenderClock());
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }

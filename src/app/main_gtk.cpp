@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     sched_param idle{};
     sched_setscheduler(0, SCHED_IDLE, &idle);
     DeleteAutostart();
+    // The clock never draws with OpenGL; without this GDK maps Mesa (tens of
+    // megabytes) to probe it. A setting of the user's own is left alone.
+    g_setenv("GDK_GL", "disable", FALSE);
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "tickora: cannot open the display\n");
         return 1;

@@ -7,7 +7,6 @@
 #include "app/window_mode.h"
 #include "render/frame.h"
 #include "render/imaging.h"
-#include "render/present_win32.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
@@ -52,7 +51,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = kWindowClass;
     RegisterClassW(&windowClass);
 
-    SetPresenter(&PresentLayeredFrame);
     HWND window = CreateWindowExW(WS_EX_LAYERED, kWindowClass, kWindowTitle, WS_POPUP | WS_VISIBLE,
                                   clockSettings.PosX, clockSettings.PosY, ScaledFaceWidth(),
                                   ScaledFaceHeight(), nullptr, nullptr, instance, nullptr);

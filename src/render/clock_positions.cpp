@@ -36,6 +36,17 @@ double StepTurn(std::int32_t step) {
     return static_cast<double>(step) * kSevenHundredTwentieth;
 }
 
+std::int32_t MillisecondsToNextChange(const LocalTime& time, bool secondHandShown) {
+    const std::int32_t milliseconds = time.wMilliseconds;
+    if (secondHandShown) {
+        // Tick k of a second starts at the first millisecond m with m * 3 / 250 == k.
+        const std::int32_t nextTick = (milliseconds * 3) / 250 + 1;
+        return (nextTick * 250 + 2) / 3 - milliseconds;
+    }
+    const std::int32_t second = time.wSecond;
+    return (5 - second % 5) * 1000 - milliseconds;
+}
+
 void ResetClockPositions() {
     clockPositions.lastSecondTick = -1;
     clockPositions.lastMinuteStep = -1;

@@ -32,6 +32,11 @@ double HourTurn(const LocalTime& time);
 // Turn of the second or minute hand for a position of 0..719.
 double StepTurn(std::int32_t step);
 
+// Milliseconds from this time until the hands can next stand elsewhere: the
+// next tick of the second hand when it is shown, else the next five-second step
+// of the minute hand. Between 1 and 5000.
+std::int32_t MillisecondsToNextChange(const LocalTime& time, bool secondHandShown);
+
 // Forgets what was drawn, so the next frame draws everything again.
 void ResetClockPositions();
 

@@ -1,6 +1,9 @@
 #include "render/frame.h"
 
+#include <algorithm>
+
 #include "render/clock_positions.h"
+#include "render/fitted_surfaces.h"
 #include "render/hand_placement.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
@@ -8,19 +11,37 @@
 namespace tickora {
 namespace {
 
-PresentFunction presenter = nullptr;
+std::int32_t deviceScale = 1;
+
+// What the frame handed back last holds, for the next damaged area.
+struct LastFrame {
+    PixelRect secondHand;  // the second hand's pixels, empty when it was not drawn
+    std::uint8_t constantAlpha = 0;
+    bool whole = false;  // the frame holds everything it should
+} lastFrame;
+
+void DrawHandImage(double turn, imaging::Graphics* target, imaging::Image* hand) {
+    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawingScale(),
+                                HandLengthFactor};
+    const auto points =
+        HandPoints(turn, imaging::ImageWidth(hand), imaging::ImageHeight(hand), geometry);
+    imaging::DrawImagePoints(target, DrawnHandImage(hand), points.data());
+}
 
 void RebuildBackground(const LocalTime& time) {
     imaging::Graphics* graphics = imaging::CreateImageGraphics(drawingSurfaces.backBuffer);
     imaging::SetInterpolationMode(graphics, imaging::kInterpolationHighQualityBicubic);
     imaging::GraphicsClear(graphics, 0);
-    if (skinSet.face != nullptr) {
-        imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, ScaledFaceWidth(),
-                                ScaledFaceHeight());
+    // Where the face was resampled once for this size, drawing it is a copy.
+    imaging::Image* face =
+        drawingSurfaces.scaledFace != nullptr ? drawingSurfaces.scaledFace : skinSet.face;
+    if (face != nullptr) {
+        imaging::DrawImageRectI(graphics, face, 0, 0, DrawingScale() * skinSet.faceWidth / 100,
+                                DrawingScale() * skinSet.faceHeight / 100);
     }
-    if (skinSet.hourHand != nullptr) DrawHand(HourTurn(time), graphics, skinSet.hourHand);
+    if (skinSet.hourHand != nullptr) DrawHandImage(HourTurn(time), graphics, skinSet.hourHand);
     if (skinSet.minuteHand != nullptr) {
-        DrawHand(StepTurn(MinuteStep(time)), graphics, skinSet.minuteHand);
+        DrawHandImage(StepTurn(MinuteStep(time)), graphics, skinSet.minuteHand);
     }
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
     drawingSurfaces.cachedBackground =
@@ -40,10 +61,85 @@ std::int32_t Scaled(std::int32_t side) {
     return DrawnScale() * side / 100;
 }
 
+// The whole frame, every time, on surfaces twice the face size (Windows).
+Frame ComposeWholeFrame(std::int32_t tick, bool secondShown, bool glassShown) {
+    imaging::Graphics* frame = drawingSurfaces.frameGraphics;
+    imaging::GraphicsClear(frame, 0);
+    imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
+    if (secondShown) DrawHand(StepTurn(tick), frame, skinSet.secondHand);
+    if (glassShown) DrawGlass();
+    const std::int32_t width = ScaledFaceWidth();
+    const std::int32_t height = ScaledFaceHeight();
+    return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), {0, 0, width, height}};
+}
+
+// Only what changed since the last frame, on surfaces of the shown size: after
+// a new background or opacity everything, otherwise where the second hand was
+// and is now, with the glass above it.
+std::optional<Frame> ComposeDamagedArea(std::int32_t tick, bool whole, bool secondShown,
+                                        bool glassShown) {
+    const PixelRect shown{0, 0, FrameWidth(), FrameHeight()};
+    const std::uint8_t alpha = ConstantAlpha();
+    const PixelRect second =
+        secondShown ? HandBounds(StepTurn(tick), skinSet.secondHand) : PixelRect{};
+    const PixelRect damage = whole || !lastFrame.whole || alpha != lastFrame.constantAlpha
+                                 ? shown
+                                 : Intersection(Union(lastFrame.secondHand, second), shown);
+    lastFrame = LastFrame{second, alpha, true};
+    if (damage.Empty()) return std::nullopt;
+
+    imaging::Graphics* frame = drawingSurfaces.frameGraphics;
+    imaging::SetClipRect(frame, damage.x, damage.y, damage.width, damage.height);
+    imaging::GraphicsClear(frame, 0);
+    imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
+    if (secondShown) {
+        // Already at its drawn size: turning it needs no finer filter.
+        imaging::SetInterpolationMode(frame, imaging::kInterpolationBilinear);
+        DrawHandImage(StepTurn(tick), frame, skinSet.secondHand);
+        imaging::SetInterpolationMode(frame, imaging::kInterpolationHighQualityBicubic);
+    }
+    if (glassShown && drawingSurfaces.scaledGlass != nullptr) {
+        imaging::DrawImageRectI(frame, drawingSurfaces.scaledGlass, 0, 0, shown.width,
+                                shown.height);
+    }
+    imaging::ResetClip(frame);
+    return Frame{drawingSurfaces.frame, shown.width, shown.height, alpha, damage};
+}
+
 }  // namespace
 
-void SetPresenter(PresentFunction present) {
-    presenter = present;
+PixelRect Union(const PixelRect& a, const PixelRect& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    const std::int32_t x = std::min(a.x, b.x);
+    const std::int32_t y = std::min(a.y, b.y);
+    return {x, y, std::max(a.x + a.width, b.x + b.width) - x,
+            std::max(a.y + a.height, b.y + b.height) - y};
+}
+
+PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
+    const std::int32_t x = std::max(a.x, b.x);
+    const std::int32_t y = std::max(a.y, b.y);
+    const std::int32_t right = std::min(a.x + a.width, b.x + b.width);
+    const std::int32_t bottom = std::min(a.y + a.height, b.y + b.height);
+    if (right <= x || bottom <= y) return {};
+    return {x, y, right - x, bottom - y};
+}
+
+void RedrawWholeFrame() {
+    lastFrame.whole = false;
+}
+
+void SetDeviceScale(std::int32_t factor) {
+    deviceScale = std::clamp(factor, 1, 4);
+}
+
+std::int32_t DeviceScale() {
+    return deviceScale;
+}
+
+std::int32_t DrawingScale() {
+    return DrawnScale() * deviceScale;
 }
 
 std::int32_t ScaledFaceWidth() {
@@ -68,12 +164,18 @@ GlassRect PlaceGlass(std::uint32_t gw, std::uint32_t gh, std::int32_t faceWidth,
             static_cast<float>(height)};
 }
 
-void RenderClock(void* window) {
+std::optional<Frame> RenderClock() {
     const LocalTime time = ReadLocalTime();
     const std::int32_t tick = SecondTick(time);
-    if (tick == clockPositions.lastSecondTick) return;
+    if (tick == clockPositions.lastSecondTick) return std::nullopt;
     // Recorded before drawing, so a nested call within this tick returns at once.
     clockPositions.lastSecondTick = tick;
+
+    const bool partial = imaging::ComposesDamagedAreas();
+    // New surfaces (a skin or size change) hold nothing yet: the background is
+    // drawn again and the whole frame composed.
+    const bool refitted = partial && FitDrawingSurfaces();
+    if (refitted) clockPositions.lastMinuteStep = -1;
 
     bool rebuilt = false;
     if (skinSet.hourHand != nullptr || skinSet.minuteHand != nullptr) {
@@ -86,17 +188,11 @@ void RenderClock(void* window) {
     }
     const bool secondShown = skinSet.secondHand != nullptr && clockSettings.ShowSeconds;
     const bool glassShown = skinSet.glass != nullptr && clockSettings.ShowGlass;
-    if (!rebuilt && !secondShown && !glassShown) return;
-    if (drawingSurfaces.frame == nullptr || presenter == nullptr) return;
+    if (!rebuilt && !refitted && !secondShown && !glassShown) return std::nullopt;
+    if (drawingSurfaces.frame == nullptr) return std::nullopt;
 
-    imaging::Graphics* frame = drawingSurfaces.frameGraphics;
-    imaging::GraphicsClear(frame, 0);
-    imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
-    if (secondShown) DrawHand(StepTurn(tick), frame, skinSet.secondHand);
-    if (glassShown) DrawGlass();
-
-    presenter(window, drawingSurfaces.frame, ScaledFaceWidth(), ScaledFaceHeight(),
-              ConstantAlpha());
+    if (!partial) return ComposeWholeFrame(tick, secondShown, glassShown);
+    return ComposeDamagedArea(tick, rebuilt || refitted, secondShown, glassShown);
 }
 
 }  // namespace tickora

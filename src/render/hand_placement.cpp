@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/process.h"
+#include "render/frame.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 
@@ -44,7 +45,7 @@ std::array<imaging::PointF, 3> HandPoints(double turn, double w, double h,
 void DrawHand(double turn, imaging::Graphics* target, imaging::Image* hand) {
     const double w = imaging::ImageWidth(hand);
     const double h = imaging::ImageHeight(hand);
-    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawnScale(),
+    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawingScale(),
                                 HandLengthFactor};
     const auto points = HandPoints(turn, w, h, geometry);
     imaging::DrawImagePoints(target, hand, points.data());

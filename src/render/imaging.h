@@ -21,7 +21,13 @@ struct PointF {
     float Y;
 };
 
+inline constexpr int kInterpolationBilinear = 3;
 inline constexpr int kInterpolationHighQualityBicubic = 7;
+
+// Whether this backend composes frames in part: Cairo composes only the damaged
+// area of each frame on surfaces of the shown size; GDI+ composes whole frames
+// on surfaces twice the face size.
+bool ComposesDamagedAreas();
 
 // Brings the imaging library up before the first object and down after the
 // last; the token from the start goes to the stop.
@@ -45,8 +51,12 @@ Status TakeLastStatus(Image* image);
 Graphics* CreateImageGraphics(Image* bitmap);
 void DeleteGraphics(Graphics* graphics);
 void SetInterpolationMode(Graphics* graphics, int mode);
-// Every pixel becomes this ARGB value (0: fully transparent).
+// Every pixel (within the clip) becomes this ARGB value (0: fully transparent).
 void GraphicsClear(Graphics* graphics, std::uint32_t argb);
+// Limits every later drawing, clearing included, to this rectangle of pixels.
+void SetClipRect(Graphics* graphics, std::int32_t x, std::int32_t y, std::int32_t width,
+                 std::int32_t height);
+void ResetClip(Graphics* graphics);
 void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32_t y,
                     std::int32_t width, std::int32_t height);
 void DrawImageRect(Graphics* graphics, Image* image, float x, float y, float width, float height);

@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -40,6 +41,22 @@ namespace {
 constexpr gsize kMaxFileBytes = 64u << 20;
 constexpr std::uint64_t kMaxSide = 16384;
 constexpr std::uint64_t kMaxPixels = 64u << 20;
+
+std::size_t liveObjects = 0;
+
+// Every object of this backend is made and freed here, and counted.
+template <typename Object, typename... Fields>
+Object* New(Fields... fields) {
+    auto* object = new (std::nothrow) Object{fields...};
+    if (object != nullptr) ++liveObjects;
+    return object;
+}
+
+template <typename Object>
+void Delete(Object* object) {
+    --liveObjects;
+    delete object;
+}
 
 template <typename Object>
 void Record(Object* object, Status status) {
@@ -99,7 +116,9 @@ void Decode(Image* image, const void* data, std::size_t size) {
 }
 
 cairo_filter_t FilterFor(int mode) {
-    return mode == kInterpolationHighQualityBicubic ? CAIRO_FILTER_BEST : CAIRO_FILTER_GOOD;
+    if (mode == kInterpolationHighQualityBicubic) return CAIRO_FILTER_BEST;
+    if (mode == kInterpolationBilinear) return CAIRO_FILTER_BILINEAR;
+    return CAIRO_FILTER_GOOD;
 }
 
 bool Drawable(Graphics* graphics, Image* image) {
@@ -111,18 +130,56 @@ bool Drawable(Graphics* graphics, Image* image) {
     return true;
 }
 
+// Limits drawing to the bands of 16 pixel rows that the image's parallelogram
+// crosses, each only as wide as the parallelogram within it: a thin turned
+// hand then costs its own area, not its whole bounding box.
+void ClipToCrossedBands(cairo_t* cr, const cairo_matrix_t& matrix, double width, double height) {
+    constexpr double kBand = 16;
+    constexpr double kReach = 1;  // the bilinear filter's reach, in pixels
+    double xs[4] = {0, width, width, 0};
+    double ys[4] = {0, 0, height, height};
+    for (int i = 0; i < 4; ++i) cairo_matrix_transform_point(&matrix, &xs[i], &ys[i]);
+    const double top = std::floor(std::min({ys[0], ys[1], ys[2], ys[3]}) - kReach);
+    const double bottom = std::ceil(std::max({ys[0], ys[1], ys[2], ys[3]}) + kReach);
+    for (double y = top; y < bottom; y += kBand) {
+        double left = HUGE_VAL;
+        double right = -HUGE_VAL;
+        for (int i = 0; i < 4; ++i) {
+            // The part of edge i that lies within the band, widened by the reach.
+            const double ax = xs[i], ay = ys[i], bx = xs[(i + 1) % 4], by = ys[(i + 1) % 4];
+            const double low = std::max(std::min(ay, by), y - kReach);
+            const double high = std::min(std::max(ay, by), y + kBand + kReach);
+            if (low > high) continue;
+            for (double at : {low, high}) {
+                const double t = by == ay ? 0 : std::clamp((at - ay) / (by - ay), 0.0, 1.0);
+                left = std::min(left, ax + (bx - ax) * t);
+                right = std::max(right, ax + (bx - ax) * t);
+            }
+        }
+        if (left > right) continue;
+        const double x = std::floor(left - kReach);
+        cairo_rectangle(cr, x, y, std::ceil(right + kReach) - x, kBand);
+    }
+    cairo_clip(cr);
+}
+
 // Paints the whole image through the transformation already set on cr, with
 // clean edges: the source is padded and the image's own rectangle clipped.
+// Bilinear drawing, the fast one for an image drawn at about its own size many
+// times a second, skips that clip (its mask costs more than the drawing): its
+// edges fade over half a pixel instead.
 void PaintImage(Graphics* graphics, Image* image) {
     cairo_t* cr = graphics->cr;
-    const int width = cairo_image_surface_get_width(image->surface);
-    const int height = cairo_image_surface_get_height(image->surface);
-    cairo_rectangle(cr, 0, 0, width, height);
-    cairo_clip(cr);
+    const bool clipped = graphics->filter != CAIRO_FILTER_BILINEAR;
+    if (clipped) {
+        cairo_rectangle(cr, 0, 0, cairo_image_surface_get_width(image->surface),
+                        cairo_image_surface_get_height(image->surface));
+        cairo_clip(cr);
+    }
     cairo_set_source_surface(cr, image->surface, 0, 0);
     cairo_pattern_t* source = cairo_get_source(cr);
     cairo_pattern_set_filter(source, graphics->filter);
-    cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_extend(source, clipped ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     cairo_paint(cr);
 }
@@ -136,7 +193,24 @@ void DrawMapped(Graphics* graphics, Image* image, const cairo_matrix_t& matrix) 
         if (!std::isfinite(value)) return;
     }
     if (!std::isfinite(determinant) || std::fabs(determinant) < 1e-12) return;
+    if (matrix.xx == 1 && matrix.yy == 1 && matrix.xy == 0 && matrix.yx == 0 &&
+        matrix.x0 == std::trunc(matrix.x0) && matrix.y0 == std::trunc(matrix.y0)) {
+        // Drawn at its own size on whole pixels: a plain copy, whatever the
+        // filter, and the padding and edge clip change nothing but the speed.
+        cairo_t* cr = graphics->cr;
+        cairo_save(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_set_source_surface(cr, image->surface, matrix.x0, matrix.y0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        return;
+    }
     cairo_save(graphics->cr);
+    if (graphics->filter == CAIRO_FILTER_BILINEAR) {
+        ClipToCrossedBands(graphics->cr, matrix, cairo_image_surface_get_width(image->surface),
+                           cairo_image_surface_get_height(image->surface));
+    }
     cairo_transform(graphics->cr, &matrix);
     PaintImage(graphics, image);
     cairo_restore(graphics->cr);
@@ -160,6 +234,10 @@ cairo_surface_t* CopyOf(cairo_surface_t* source) {
 
 }  // namespace
 
+bool ComposesDamagedAreas() {
+    return true;
+}
+
 std::uintptr_t StartImaging() {
     return 0;
 }
@@ -167,7 +245,7 @@ std::uintptr_t StartImaging() {
 void StopImaging(std::uintptr_t) {}
 
 Image* CreateImageFromFile(const char16_t* fileName) {
-    auto* image = new (std::nothrow) Image;
+    auto* image = New<Image>();
     if (image == nullptr) return nullptr;
     std::unique_ptr<gchar, decltype(&g_free)> path{
         g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(fileName), -1, nullptr, nullptr,
@@ -191,13 +269,13 @@ Image* CreateImageFromFile(const char16_t* fileName) {
 }
 
 Image* CreateImageFromBytes(const void* data, std::size_t size) {
-    auto* image = new (std::nothrow) Image;
+    auto* image = New<Image>();
     if (image != nullptr) Decode(image, data, size);
     return image;
 }
 
 Image* CreateBitmap(std::int32_t width, std::int32_t height) {
-    auto* image = new (std::nothrow) Image;
+    auto* image = New<Image>();
     if (image == nullptr) return nullptr;
     if (width <= 0 || height <= 0) {
         Record(image, Status::InvalidParameter);
@@ -216,7 +294,7 @@ Image* CreateBitmap(std::int32_t width, std::int32_t height) {
 void DisposeImage(Image* image) {
     if (image == nullptr) return;
     if (image->surface != nullptr) cairo_surface_destroy(image->surface);
-    delete image;
+    Delete(image);
 }
 
 std::uint32_t ImageWidth(Image* image) {
@@ -243,7 +321,7 @@ Status TakeLastStatus(Image* image) {
 }
 
 Graphics* CreateImageGraphics(Image* bitmap) {
-    auto* graphics = new (std::nothrow) Graphics;
+    auto* graphics = New<Graphics>();
     if (graphics == nullptr) return nullptr;
     if (bitmap == nullptr || bitmap->surface == nullptr) {
         Record(graphics, Status::InvalidParameter);
@@ -256,7 +334,7 @@ Graphics* CreateImageGraphics(Image* bitmap) {
 void DeleteGraphics(Graphics* graphics) {
     if (graphics == nullptr) return;
     if (graphics->cr != nullptr) cairo_destroy(graphics->cr);
-    delete graphics;
+    Delete(graphics);
 }
 
 void SetInterpolationMode(Graphics* graphics, int mode) {
@@ -270,12 +348,26 @@ void GraphicsClear(Graphics* graphics, std::uint32_t argb) {
     }
     cairo_t* cr = graphics->cr;
     cairo_save(cr);
-    cairo_reset_clip(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
                           (argb & 0xFF) / 255.0, (argb >> 24) / 255.0);
     cairo_paint(cr);
     cairo_restore(cr);
+}
+
+void SetClipRect(Graphics* graphics, std::int32_t x, std::int32_t y, std::int32_t width,
+                 std::int32_t height) {
+    if (graphics == nullptr || graphics->cr == nullptr) {
+        Record(graphics, Status::InvalidParameter);
+        return;
+    }
+    cairo_reset_clip(graphics->cr);
+    cairo_rectangle(graphics->cr, x, y, width, height);
+    cairo_clip(graphics->cr);
+}
+
+void ResetClip(Graphics* graphics) {
+    if (graphics != nullptr && graphics->cr != nullptr) cairo_reset_clip(graphics->cr);
 }
 
 void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32_t y,
@@ -304,22 +396,24 @@ void DrawImagePoints(Graphics* graphics, Image* image, const PointF points[3]) {
 }
 
 CachedBitmap* CreateCachedBitmap(Image* bitmap, Graphics* graphics) {
-    auto* cached = new (std::nothrow) CachedBitmap;
+    auto* cached = New<CachedBitmap>();
     if (cached == nullptr) return nullptr;
     if (bitmap == nullptr || bitmap->surface == nullptr || graphics == nullptr ||
         graphics->cr == nullptr) {
         Record(cached, Status::InvalidParameter);
         return cached;
     }
-    cached->surface = CopyOf(bitmap->surface);
-    if (cached->surface == nullptr) Record(cached, Status::OutOfMemory);
+    // An image surface already is the fastest form to draw from: the cached
+    // bitmap shares the bitmap's pixels instead of copying them. The clock
+    // replaces it right after each redraw of the bitmap, with no frame between.
+    cached->surface = cairo_surface_reference(bitmap->surface);
     return cached;
 }
 
 void DeleteCachedBitmap(CachedBitmap* cached) {
     if (cached == nullptr) return;
     if (cached->surface != nullptr) cairo_surface_destroy(cached->surface);
-    delete cached;
+    Delete(cached);
 }
 
 void DrawCachedBitmap(Graphics* graphics, CachedBitmap* cached, std::int32_t x, std::int32_t y) {
@@ -341,13 +435,13 @@ FrameTarget* CreateFrameTarget(Image* backBuffer) {
     if (backBuffer == nullptr || backBuffer->surface == nullptr) return nullptr;
     cairo_surface_t* copy = CopyOf(backBuffer->surface);
     if (copy == nullptr) return nullptr;
-    auto* frame = new (std::nothrow) FrameTarget{copy};
+    auto* frame = New<FrameTarget>(copy);
     if (frame == nullptr) cairo_surface_destroy(copy);
     return frame;
 }
 
 Graphics* CreateFrameGraphics(FrameTarget* frame) {
-    auto* graphics = new (std::nothrow) Graphics;
+    auto* graphics = New<Graphics>();
     if (graphics == nullptr) return nullptr;
     if (frame == nullptr) {
         Record(graphics, Status::InvalidParameter);
@@ -362,7 +456,7 @@ void DetachFrameTarget(FrameTarget*) {}
 void DeleteFrameTarget(FrameTarget* frame) {
     if (frame == nullptr) return;
     cairo_surface_destroy(frame->surface);
-    delete frame;
+    Delete(frame);
 }
 
 cairo_surface_t* FrameSurface(FrameTarget* frame) {
@@ -371,6 +465,10 @@ cairo_surface_t* FrameSurface(FrameTarget* frame) {
 
 cairo_surface_t* ImageSurface(Image* image) {
     return image ? image->surface : nullptr;
+}
+
+std::size_t LiveObjectCount() {
+    return liveObjects;
 }
 
 }  // namespace tickora::imaging

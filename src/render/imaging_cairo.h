@@ -3,6 +3,8 @@
 
 #include <cairo.h>
 
+#include <cstddef>
+
 #include "render/imaging.h"
 
 namespace tickora::imaging {
@@ -11,5 +13,7 @@ namespace tickora::imaging {
 cairo_surface_t* FrameSurface(FrameTarget* frame);
 // An image's decoded pixels, or nullptr for an empty image.
 cairo_surface_t* ImageSurface(Image* image);
+// Images, graphics, cached bitmaps and frames alive now (to find leaks).
+std::size_t LiveObjectCount();
 
 }  // namespace tickora::imaging

@@ -70,6 +70,10 @@ Gdiplus::GpImage* Native(Image* image) {
 
 }  // namespace
 
+bool ComposesDamagedAreas() {
+    return false;
+}
+
 std::uintptr_t StartImaging() {
     // Version 1, no debug callback, GDI+ runs its own background thread.
     const Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
@@ -183,6 +187,18 @@ void SetInterpolationMode(Graphics* graphics, int mode) {
 void GraphicsClear(Graphics* graphics, std::uint32_t argb) {
     if (graphics == nullptr) return;
     Record(graphics, gdip::GdipGraphicsClear(graphics->native, argb));
+}
+
+void SetClipRect(Graphics* graphics, std::int32_t x, std::int32_t y, std::int32_t width,
+                 std::int32_t height) {
+    if (graphics == nullptr) return;
+    Record(graphics, gdip::GdipSetClipRectI(graphics->native, x, y, width, height,
+                                            Gdiplus::CombineModeReplace));
+}
+
+void ResetClip(Graphics* graphics) {
+    if (graphics == nullptr) return;
+    Record(graphics, gdip::GdipResetClip(graphics->native));
 }
 
 void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32_t y,

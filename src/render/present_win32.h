@@ -1,12 +1,15 @@
 #pragma once
 
-#include <cstdint>
+#include <windows.h>
 
-#include "render/imaging.h"
+#include <optional>
+
+#include "render/frame.h"
 
 namespace tickora {
 
-void PresentLayeredFrame(void* window, imaging::FrameTarget* frame, std::int32_t width,
-                         std::int32_t height, std::uint8_t constantAlpha);
+// Hands a composed frame to the layered window; the window keeps its position
+// and takes the frame's size. Nothing when no frame was composed.
+void PresentLayeredFrame(HWND window, const std::optional<Frame>& frame);
 
 }  // namespace tickora

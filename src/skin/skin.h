@@ -20,12 +20,25 @@ struct SkinSet {
     std::int32_t faceHeight = 0;
 };
 
-// Twice the face size in each direction, so every Scale up to 200 fits.
+// Where frames are composed. Windows: made by LoadSkin, twice the face size in
+// each direction, so every Scale up to 200 fits. Where the imaging port composes
+// damaged areas only (Linux) they are made by the first frame at each drawing
+// scale, the shown size and no larger, together with the skin's art resampled
+// once for that scale.
 struct DrawingSurfaces {
     imaging::Image* backBuffer = nullptr;
     imaging::FrameTarget* frame = nullptr;  // frame bitmap, memory DC, previous bitmap
     imaging::Graphics* frameGraphics = nullptr;
     imaging::CachedBitmap* cachedBackground = nullptr;
+
+    std::int32_t fittedScale = 0;          // the drawing scale the fitted surfaces are for; 0: none
+    imaging::Image* scaledFace = nullptr;  // the face at the drawn size
+    imaging::Image* scaledGlass = nullptr;  // the glass, placed and scaled, at the shown size
+    // Hour and minute hands much larger than they are drawn, reduced once, and
+    // the second hand at its drawn size; nullptr: the skin's own image.
+    imaging::Image* reducedHour = nullptr;
+    imaging::Image* reducedMinute = nullptr;
+    imaging::Image* reducedSecond = nullptr;
 };
 
 extern SkinSet skinSet;

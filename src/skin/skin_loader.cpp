@@ -1,6 +1,7 @@
 #include <string>
 
 #include "render/clock_positions.h"
+#include "render/fitted_surfaces.h"
 #include "settings/settings.h"
 #include "skin/files.h"
 #include "skin/resources.h"
@@ -30,14 +31,21 @@ bool Showable(Image* face) {
     return width > 0 && height > 0 && width <= kMaxFaceSide && height <= kMaxFaceSide;
 }
 
-// The back buffer for a face, or nullptr when it cannot be had (no pixels).
+// The back buffer for a face: twice its size, or where surfaces are fitted to
+// each frame's size, none yet. nullptr also when the pixels cannot be had.
 Image* MakeBackBuffer(Image* face) {
-    if (!Showable(face)) return nullptr;
+    if (!Showable(face) || imaging::ComposesDamagedAreas()) return nullptr;
     const auto height = static_cast<std::int32_t>(imaging::ImageHeight(face));
     const auto width = static_cast<std::int32_t>(imaging::ImageWidth(face));
     Image* backBuffer = imaging::CreateBitmap(2 * width, 2 * height);
     if (backBuffer != nullptr && imaging::ImageWidth(backBuffer) == 0) Dispose(backBuffer);
     return backBuffer;
+}
+
+// A face that loaded: its surfaces exist, or will be fitted to the first frame.
+bool FaceLoaded() {
+    return imaging::ComposesDamagedAreas() ? Showable(skinSet.face)
+                                           : drawingSurfaces.backBuffer != nullptr;
 }
 
 // Makes the skin folder the setting names current: the one in the first skins
@@ -58,7 +66,7 @@ bool LoadFolderSkin() {
 
     skinSet.face = imaging::CreateImageFromFile(u"main.png");
     drawingSurfaces.backBuffer = MakeBackBuffer(skinSet.face);
-    if (drawingSurfaces.backBuffer == nullptr) {
+    if (!FaceLoaded()) {
         // Missing, undecodable or too large: the internal skin stands in.
         Dispose(skinSet.face);
         return false;
@@ -127,13 +135,16 @@ Image* LoadPngResource(const char16_t* name) {
 void LoadSkin() {
     ReleaseSkin();
     if (!LoadFolderSkin()) LoadInternalSkin();
-    if (drawingSurfaces.backBuffer != nullptr) {
+    if (FaceLoaded()) {
         skinSet.faceWidth = static_cast<std::int32_t>(imaging::ImageWidth(skinSet.face));
         skinSet.faceHeight = static_cast<std::int32_t>(imaging::ImageHeight(skinSet.face));
     }
     MakeFrameSurfaces();
     ResetClockPositions();
     SetHandLengthFactor();
+    // Where surfaces follow the shown size, so do the images: after the factor,
+    // which goes by the images' full widths.
+    if (imaging::ComposesDamagedAreas()) TrimSkinImages();
 }
 
 void ReleaseSkin() {
@@ -146,6 +157,11 @@ void ReleaseSkin() {
     }
     Dispose(drawingSurfaces.backBuffer);
     imaging::DeleteFrameTarget(drawingSurfaces.frame);
+    for (Image** copy :
+         {&drawingSurfaces.scaledFace, &drawingSurfaces.scaledGlass, &drawingSurfaces.reducedHour,
+          &drawingSurfaces.reducedMinute, &drawingSurfaces.reducedSecond}) {
+        Dispose(*copy);
+    }
     drawingSurfaces = DrawingSurfaces{};
     skinSet = SkinSet{};
 }

@@ -5,13 +5,15 @@
 
 namespace tickora::testing {
 
-// The process's count of GDI objects on Windows (Wine always answers 0); 0 where
-// there is no such count.
-long GdiObjectCount();
-// The GDI handles behind the loaded skin's frame: memory DC and frame bitmap.
-std::vector<void*> FrameGdiHandles();
-// Whether a GDI handle still names a live object.
-bool GdiHandleAlive(void* handle);
+// Drawing objects the process holds: its GDI objects on Windows (Wine always
+// answers 0), the imaging backend's live objects on Linux.
+long DrawingObjectCount();
+// What stands behind the loaded skin's frame: its memory DC and bitmap on
+// Windows, its pixels on Linux (held by the caller until LetGoOfFrameHandles).
+std::vector<void*> FrameHandles();
+// Whether the program still uses one of them.
+bool FrameHandleInUse(void* handle);
+void LetGoOfFrameHandles(const std::vector<void*>& handles);
 // Gives a folder the platform's hidden (and on Windows also system) attribute;
 // on Linux a leading dot in its name already does.
 void MakeHidden(const std::filesystem::path& folder);

@@ -6,19 +6,21 @@
 
 namespace tickora::testing {
 
-long GdiObjectCount() {
+long DrawingObjectCount() {
     return static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
 }
 
-std::vector<void*> FrameGdiHandles() {
+std::vector<void*> FrameHandles() {
     HDC memoryDC = imaging::FrameDeviceContext(drawingSurfaces.frame);
     if (memoryDC == nullptr) return {};
     return {memoryDC, GetCurrentObject(memoryDC, OBJ_BITMAP)};
 }
 
-bool GdiHandleAlive(void* handle) {
+bool FrameHandleInUse(void* handle) {
     return GetObjectType(static_cast<HGDIOBJ>(handle)) != 0;
 }
+
+void LetGoOfFrameHandles(const std::vector<void*>&) {}
 
 void MakeHidden(const std::filesystem::path& folder) {
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);

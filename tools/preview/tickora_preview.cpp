@@ -47,8 +47,6 @@ struct Options {
 
 LocalTime shownTime;
 std::string outputPath;
-bool written = false;
-std::string writeError;
 
 LocalTime ShownTime() {
     return shownTime;
@@ -138,16 +136,18 @@ std::string Parse(int argc, char** argv, Options& options) {
     return {};
 }
 
-// The presentation: the shown part of the frame times the constant opacity.
-void WritePng(void*, imaging::FrameTarget* frame, std::int32_t width, std::int32_t height,
-              std::uint8_t constantAlpha) {
-    cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+// What the window would show: the shown part of the frame times the constant
+// opacity.
+bool WritePng(const Frame& frame, std::string& error) {
+    cairo_surface_t* out =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
     cairo_t* cr = cairo_create(out);
-    cairo_set_source_surface(cr, imaging::FrameSurface(frame), 0, 0);
-    cairo_paint_with_alpha(cr, constantAlpha / 255.0);
+    cairo_set_source_surface(cr, imaging::FrameSurface(frame.target), 0, 0);
+    cairo_paint_with_alpha(cr, frame.constantAlpha / 255.0);
     cairo_destroy(cr);
-    written = preview::WritePngAtomically(out, outputPath, writeError);
+    const bool written = preview::WritePngAtomically(out, outputPath, error);
     cairo_surface_destroy(out);
+    return written;
 }
 
 int Check(const std::string& folder) {
@@ -194,11 +194,11 @@ int main(int argc, char** argv) {
         status = 1;
     } else {
         SetTimeSource(&ShownTime);
-        SetPresenter(&WritePng);
-        RenderClock(nullptr);
-        if (!written) {
+        std::string error = "no frame was composed";
+        const std::optional<Frame> frame = RenderClock();
+        if (!frame || !WritePng(*frame, error)) {
             std::fprintf(stderr, "tickora_preview: cannot write %s: %s\n", outputPath.c_str(),
-                         writeError.c_str());
+                         error.c_str());
             status = 1;
         }
     }

@@ -1,0 +1,227 @@
+#include "render/fitted_surfaces.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/hand_placement.h"
+#include "skin/skin.h"
+
+namespace tickora {
+namespace {
+
+using imaging::Image;
+
+// Pixels around a drawn hand that its resampling filter may still touch.
+constexpr double kFilterReach = 2.0;
+
+void Dispose(Image*& image) {
+    imaging::DisposeImage(image);
+    image = nullptr;
+}
+
+void ReleaseFitted() {
+    imaging::DetachFrameTarget(drawingSurfaces.frame);
+    imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
+    imaging::DeleteGraphics(drawingSurfaces.frameGraphics);
+    imaging::DeleteFrameTarget(drawingSurfaces.frame);
+    for (Image** image : {&drawingSurfaces.backBuffer, &drawingSurfaces.scaledFace,
+                          &drawingSurfaces.scaledGlass, &drawingSurfaces.reducedHour,
+                          &drawingSurfaces.reducedMinute, &drawingSurfaces.reducedSecond}) {
+        Dispose(*image);
+    }
+    drawingSurfaces = DrawingSurfaces{};
+}
+
+bool HasPixels(Image* image) {
+    return image != nullptr && imaging::ImageWidth(image) > 0 && imaging::ImageHeight(image) > 0;
+}
+
+// A new transparent bitmap with something drawn on it with the clock's filter;
+// nullptr when its pixels cannot be had.
+template <typename Draw>
+Image* Layer(std::int32_t width, std::int32_t height, Draw draw) {
+    if (width <= 0 || height <= 0) return nullptr;
+    Image* layer = imaging::CreateBitmap(width, height);
+    if (layer == nullptr || imaging::ImageWidth(layer) == 0) {
+        imaging::DisposeImage(layer);
+        return nullptr;
+    }
+    imaging::Graphics* graphics = imaging::CreateImageGraphics(layer);
+    imaging::SetInterpolationMode(graphics, imaging::kInterpolationHighQualityBicubic);
+    draw(graphics);
+    imaging::DeleteGraphics(graphics);
+    return layer;
+}
+
+Image* ScaledFace() {
+    const std::int32_t scale = DrawingScale();
+    const std::int32_t width = scale * skinSet.faceWidth / 100;
+    const std::int32_t height = scale * skinSet.faceHeight / 100;
+    return Layer(width, height, [&](imaging::Graphics* graphics) {
+        imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, width, height);
+    });
+}
+
+Image* ScaledGlass() {
+    if (!HasPixels(skinSet.glass)) return nullptr;
+    const GlassRect rect =
+        PlaceGlass(imaging::ImageWidth(skinSet.glass), imaging::ImageHeight(skinSet.glass),
+                   skinSet.faceWidth, skinSet.faceHeight, DrawingScale());
+    return Layer(FrameWidth(), FrameHeight(), [&](imaging::Graphics* graphics) {
+        imaging::DrawImageRect(graphics, skinSet.glass, rect.x, rect.y, rect.width, rect.height);
+    });
+}
+
+// A hand image resampled once to `times` its drawn size. The hand keeps its
+// geometry, which comes from the slot: the copy is mapped onto the same corners.
+Image* ResampledHand(Image* hand, double times) {
+    const double drawn = DrawingScale() * HandLengthFactor * 0.01 * times;
+    const auto width =
+        std::max(static_cast<std::int32_t>(std::lround(imaging::ImageWidth(hand) * drawn)), 1);
+    const auto height =
+        std::max(static_cast<std::int32_t>(std::lround(imaging::ImageHeight(hand) * drawn)), 1);
+    return Layer(width, height, [&](imaging::Graphics* graphics) {
+        imaging::DrawImageRectI(graphics, hand, 0, 0, width, height);
+    });
+}
+
+// An hour or minute hand drawn at less than half its image's size is reduced
+// once to twice its drawn size, so a background reads a few pixels per pixel
+// drawn, however large the image.
+Image* ReducedHand(Image* hand) {
+    if (!HasPixels(hand) || DrawingScale() * HandLengthFactor * 0.01 * 2 >= 1.0) return nullptr;
+    return ResampledHand(hand, 2);
+}
+
+// The second hand is drawn every frame: resampled once to its drawn size, so
+// that each frame only turns it, a cheap bilinear step at one to one.
+Image* ScaledSecondHand(Image* hand) {
+    return HasPixels(hand) ? ResampledHand(hand, 1) : nullptr;
+}
+
+// Pixels beyond the shown ones that resampling may still read.
+constexpr std::int32_t kTrimMargin = 16;
+
+// Replaces the image by its width x height pixels from (x, y) on.
+void Crop(Image*& image, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+    if (x == 0 && y == 0 && static_cast<std::uint32_t>(width) == imaging::ImageWidth(image) &&
+        static_cast<std::uint32_t>(height) == imaging::ImageHeight(image)) {
+        return;
+    }
+    Image* cropped = Layer(width, height, [&](imaging::Graphics* graphics) {
+        imaging::DrawImageRectI(graphics, image, -x, -y,
+                                static_cast<std::int32_t>(imaging::ImageWidth(image)),
+                                static_cast<std::int32_t>(imaging::ImageHeight(image)));
+    });
+    if (cropped == nullptr) return;  // keep the whole image rather than none
+    Dispose(image);
+    image = cropped;
+}
+
+// The glass is centred on the face at every Scale: only its middle, the face's
+// size and a margin, is ever seen. An even number of pixels goes from each
+// dimension, half on each side, so it stays centred to the pixel.
+void TrimGlass() {
+    if (!HasPixels(skinSet.glass)) return;
+    const auto trim = [](std::int32_t side, std::int32_t face) {
+        return std::max((side - face - 2 * kTrimMargin) / 2, 0);
+    };
+    const auto gw = static_cast<std::int32_t>(imaging::ImageWidth(skinSet.glass));
+    const auto gh = static_cast<std::int32_t>(imaging::ImageHeight(skinSet.glass));
+    const std::int32_t x = trim(gw, skinSet.faceWidth);
+    const std::int32_t y = trim(gh, skinSet.faceHeight);
+    Crop(skinSet.glass, x, y, gw - 2 * x, gh - 2 * y);
+}
+
+// A hand turns about its pivot (a third of the width, half the height) on the
+// face centre: only its pixels within the face's half diagonal of the pivot
+// can reach the window. x columns go from the left and 2x from the right, y
+// rows from the top and y from the bottom, so the pivot keeps its place.
+void TrimHand(Image*& hand) {
+    if (!HasPixels(hand)) return;
+    const double reach =
+        std::hypot(skinSet.faceWidth, skinSet.faceHeight) / 2 / HandLengthFactor + kTrimMargin;
+    const auto w = static_cast<std::int32_t>(imaging::ImageWidth(hand));
+    const auto h = static_cast<std::int32_t>(imaging::ImageHeight(hand));
+    const std::int32_t x = std::max(static_cast<std::int32_t>(std::floor(w / 3.0 - reach)), 0);
+    const std::int32_t y = std::max(static_cast<std::int32_t>(std::floor(h / 2.0 - reach)), 0);
+    Crop(hand, x, y, w - 3 * x, h - 2 * y);
+}
+
+}  // namespace
+
+void TrimSkinImages() {
+    TrimGlass();
+    for (Image** hand : {&skinSet.hourHand, &skinSet.minuteHand, &skinSet.secondHand}) {
+        TrimHand(*hand);
+    }
+}
+
+std::int32_t FrameWidth() {
+    return ScaledFaceWidth() * DeviceScale();
+}
+
+std::int32_t FrameHeight() {
+    return ScaledFaceHeight() * DeviceScale();
+}
+
+bool FitDrawingSurfaces() {
+    const std::int32_t scale = DrawingScale();
+    if (drawingSurfaces.fittedScale == scale && drawingSurfaces.backBuffer != nullptr &&
+        imaging::ImageWidth(drawingSurfaces.backBuffer) ==
+            static_cast<std::uint32_t>(FrameWidth()) &&
+        imaging::ImageHeight(drawingSurfaces.backBuffer) ==
+            static_cast<std::uint32_t>(FrameHeight())) {
+        return false;
+    }
+    ReleaseFitted();
+    drawingSurfaces.fittedScale = scale;
+    if (!HasPixels(skinSet.face)) return true;
+    drawingSurfaces.backBuffer = Layer(FrameWidth(), FrameHeight(), [](imaging::Graphics*) {});
+    if (drawingSurfaces.backBuffer == nullptr) return true;
+    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
+    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
+    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
+                                  imaging::kInterpolationHighQualityBicubic);
+    drawingSurfaces.cachedBackground =
+        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
+    drawingSurfaces.scaledFace = ScaledFace();
+    drawingSurfaces.scaledGlass = ScaledGlass();
+    drawingSurfaces.reducedHour = ReducedHand(skinSet.hourHand);
+    drawingSurfaces.reducedMinute = ReducedHand(skinSet.minuteHand);
+    drawingSurfaces.reducedSecond = ScaledSecondHand(skinSet.secondHand);
+    return true;
+}
+
+Image* DrawnHandImage(Image* hand) {
+    Image* reduced = nullptr;
+    if (hand == skinSet.hourHand) reduced = drawingSurfaces.reducedHour;
+    if (hand == skinSet.minuteHand) reduced = drawingSurfaces.reducedMinute;
+    if (hand == skinSet.secondHand) reduced = drawingSurfaces.reducedSecond;
+    return reduced != nullptr ? reduced : hand;
+}
+
+PixelRect HandBounds(double turn, Image* hand) {
+    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawingScale(),
+                                HandLengthFactor};
+    const auto p =
+        HandPoints(turn, imaging::ImageWidth(hand), imaging::ImageHeight(hand), geometry);
+    // The fourth corner follows from the other three.
+    const double xs[] = {p[0].X, p[1].X, p[2].X, p[1].X + p[2].X - p[0].X};
+    const double ys[] = {p[0].Y, p[1].Y, p[2].Y, p[1].Y + p[2].Y - p[0].Y};
+    const double left = std::floor(*std::min_element(std::begin(xs), std::end(xs)) - kFilterReach);
+    const double top = std::floor(*std::min_element(std::begin(ys), std::end(ys)) - kFilterReach);
+    const double right = std::ceil(*std::max_element(std::begin(xs), std::end(xs)) + kFilterReach);
+    const double bottom = std::ceil(*std::max_element(std::begin(ys), std::end(ys)) + kFilterReach);
+    const PixelRect frame{0, 0, FrameWidth(), FrameHeight()};
+    // Clamped to the frame before converting, so a wild hand cannot overflow.
+    auto clamp = [](double value, std::int32_t limit) {
+        return static_cast<std::int32_t>(std::clamp(value, -1.0, static_cast<double>(limit) + 1));
+    };
+    const std::int32_t x0 = clamp(left, frame.width);
+    const std::int32_t y0 = clamp(top, frame.height);
+    return Intersection(
+        PixelRect{x0, y0, clamp(right, frame.width) - x0, clamp(bottom, frame.height) - y0}, frame);
+}
+
+}  // namespace tickora

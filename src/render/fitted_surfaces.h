@@ -1,0 +1,34 @@
+// Surfaces and art fitted to the shown size, where the imaging port composes
+// damaged areas only (Linux). What does not change between frames is resampled
+// once per skin and drawing scale: the face at its drawn size, the glass placed
+// and scaled on a transparent frame-sized layer, and hands that are much larger
+// than they are drawn reduced to twice their drawn size.
+#pragma once
+
+#include "render/frame.h"
+#include "render/imaging.h"
+
+namespace tickora {
+
+// The frame's size in device pixels: the window's size times the device scale.
+std::int32_t FrameWidth();
+std::int32_t FrameHeight();
+
+// Cuts the skin's glass and hands down to the pixels that can ever be shown:
+// the glass to the face it is centred on, each hand to the circle about its
+// pivot that reaches the face's corners. What is kept lands exactly where it did,
+// so a huge image costs what a face-sized one does. Once, after a skin loads.
+void TrimSkinImages();
+
+// (Re)makes the surfaces and the resampled art for the current drawing scale;
+// true when they were made anew (everything must then be drawn again).
+bool FitDrawingSurfaces();
+
+// The image to draw for a hand slot: its reduced copy where there is one.
+imaging::Image* DrawnHandImage(imaging::Image* hand);
+
+// The frame pixels that a hand at this turn can touch (its filter's reach
+// included), clipped to nothing outside the frame.
+PixelRect HandBounds(double turn, imaging::Image* hand);
+
+}  // namespace tickora

@@ -1,0 +1,124 @@
+// Frames composed only where they changed must show exactly what a whole frame
+// shows, tick after tick, through background redraws and size changes; and a
+// frame at device scale 2 is the frame of twice the Scale.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "render/clock_positions.h"
+#include "render/frame.h"
+#include "render/imaging_cairo.h"
+#include "settings/settings.h"
+#include "skin/skin.h"
+
+namespace tickora {
+namespace {
+
+LocalTime now;
+
+LocalTime Now() {
+    return now;
+}
+
+void SetTick(int tick) {  // within 10:08
+    now = LocalTime{10, 8, static_cast<std::uint16_t>(tick / 12),
+                    static_cast<std::uint16_t>((tick % 12) * 250 / 3 + 1)};
+}
+
+// The shown pixels of a frame, row by row.
+std::vector<std::uint32_t> Shown(const Frame& frame) {
+    cairo_surface_t* surface = imaging::FrameSurface(frame.target);
+    cairo_surface_flush(surface);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frame.width) * frame.height);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < frame.height; ++y) {
+        std::memcpy(&pixels[static_cast<std::size_t>(y) * frame.width], data + y * stride,
+                    static_cast<std::size_t>(frame.width) * 4);
+    }
+    return pixels;
+}
+
+class DamagedFrames : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clockSettings = ClockSettings{};
+        SetTimeSource(&Now);
+        SetDeviceScale(1);
+    }
+    void TearDown() override {
+        ReleaseSkin();
+        SetTimeSource(nullptr);
+        SetDeviceScale(1);
+    }
+
+    // The frame of this tick as composed in part, then composed whole again.
+    void ExpectTickMatchesWholeFrame(int tick) {
+        SetTick(tick);
+        const std::optional<Frame> partial = RenderClock();
+        ASSERT_TRUE(partial.has_value()) << tick;
+        const std::vector<std::uint32_t> pixels = Shown(*partial);
+        RedrawWholeFrame();
+        clockPositions.lastSecondTick = -1;
+        const std::optional<Frame> whole = RenderClock();
+        ASSERT_TRUE(whole.has_value());
+        ASSERT_EQ(whole->damage, (PixelRect{0, 0, whole->width, whole->height}));
+        ASSERT_TRUE(pixels == Shown(*whole)) << "tick " << tick << " scale " << clockSettings.Scale;
+    }
+};
+
+TEST_F(DamagedFrames, EveryTickOfAMinuteEqualsTheWholeFrame) {
+    for (const bool glass : {true, false}) {
+        for (const int scale : {32, 100, 200}) {
+            clockSettings.ShowGlass = glass;
+            clockSettings.Scale = scale;
+            LoadSkin();
+            for (int tick = 0; tick < 720; ++tick) {
+                ExpectTickMatchesWholeFrame(tick);
+                if (HasFatalFailure()) return;
+            }
+        }
+    }
+}
+
+TEST_F(DamagedFrames, OnlyTheSecondHandsPathIsDamagedAndSizeChangesRedrawAll) {
+    LoadSkin();
+    SetTick(13);
+    RenderClock();
+    SetTick(14);
+    const std::optional<Frame> frame = RenderClock();
+    ASSERT_TRUE(frame.has_value());
+    // A second hand of 162 x 17 at 00:01: a narrow strip from the centre up.
+    EXPECT_LT(frame->damage.width * frame->damage.height, 290 * 290 / 8);
+    EXPECT_LT(frame->damage.y, 145 - 100);
+
+    clockSettings.Scale = 80;
+    clockPositions.lastMinuteStep = -1;
+    SetTick(15);
+    const std::optional<Frame> resized = RenderClock();
+    ASSERT_TRUE(resized.has_value());
+    EXPECT_EQ(resized->damage, (PixelRect{0, 0, 232, 232}));
+    for (int tick = 16; tick < 100; ++tick) ExpectTickMatchesWholeFrame(tick);
+}
+
+TEST_F(DamagedFrames, DeviceScaleTwoDrawsTheFrameOfTwiceTheScale) {
+    LoadSkin();
+    clockSettings.Scale = 200;
+    SetTick(100);
+    const std::optional<Frame> doubled = RenderClock();
+    ASSERT_TRUE(doubled.has_value());
+    const std::vector<std::uint32_t> expected = Shown(*doubled);
+
+    clockSettings.Scale = 100;
+    SetDeviceScale(2);
+    LoadSkin();
+    const std::optional<Frame> sharp = RenderClock();
+    ASSERT_TRUE(sharp.has_value());
+    EXPECT_EQ(ScaledFaceWidth(), 290) << "the window keeps its size";
+    EXPECT_EQ(sharp->width, 580);
+    EXPECT_TRUE(Shown(*sharp) == expected);
+}
+
+}  // namespace
+}  // namespace tickora
