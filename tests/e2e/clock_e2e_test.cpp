@@ -128,8 +128,7 @@ TEST_F(Clock, MenuChangesScaleAndTopMost) {
     ASSERT_NE(menu, nullptr);
     // Scale, Transparency, Skin, Mouse Pass Through, Always on Top.
     PressKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-    Sleep(300);
-    EXPECT_NE(ExtendedStyle(window) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(WaitForTopMost(window));
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(clock.WaitForExit(), 0u);

@@ -21,7 +21,7 @@ fs::path BuiltExe() {
 }
 
 template <typename Check>
-bool Poll(Check check, int milliseconds = 5000) {
+bool Poll(Check check, int milliseconds = 15000) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < until) {
         if (check()) return true;
@@ -114,6 +114,10 @@ bool WaitForSize(HWND window, int width, int height) {
         const RECT rect = WindowRectOf(window);
         return rect.right - rect.left == width && rect.bottom - rect.top == height;
     });
+}
+
+bool WaitForTopMost(HWND window) {
+    return Poll([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
 }
 
 HWND WaitForTopLevel(const wchar_t* className, const wchar_t* title) {

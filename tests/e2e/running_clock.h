@@ -33,7 +33,7 @@ class RunningClock {
     // The clock's window, once it exists (nullptr after ten seconds without one).
     HWND WaitForWindow();
     // The exit code, or STILL_ACTIVE when the process has not ended in time.
-    DWORD WaitForExit(DWORD milliseconds = 10000);
+    DWORD WaitForExit(DWORD milliseconds = 30000);
     bool Running() { return WaitForExit(0) == STILL_ACTIVE; }
 
   private:
@@ -42,14 +42,16 @@ class RunningClock {
 
 RECT WindowRectOf(HWND window);
 LONG ExtendedStyle(HWND window);
-// Waits until the window has this size; false after five seconds.
+// Waits until the window has this size; false after fifteen seconds.
 bool WaitForSize(HWND window, int width, int height);
+// Waits until the window is in the topmost band; false after fifteen seconds.
+bool WaitForTopMost(HWND window);
 
 // The context menu of the clock, opened as the keyboard's menu key would, and
 // driven by keys posted to the menu window.
 HWND OpenMenu(HWND clock);
 void PressKeys(HWND menu, std::initializer_list<WORD> keys);
-// A top-level window of this class and title, or nullptr after five seconds.
+// A top-level window of this class and title, or nullptr after fifteen seconds.
 HWND WaitForTopLevel(const wchar_t* className, const wchar_t* title);
 
 }  // namespace tickora::e2e
