@@ -53,8 +53,10 @@ Image* Layer(std::int32_t width, std::int32_t height, Draw draw) {
     return layer;
 }
 
+// At its own size the face itself is drawn: that is already a plain copy.
 Image* ScaledFace() {
     const std::int32_t scale = DrawingScale();
+    if (scale == 100) return nullptr;
     const std::int32_t width = scale * skinSet.faceWidth / 100;
     const std::int32_t height = scale * skinSet.faceHeight / 100;
     return Layer(width, height, [&](imaging::Graphics* graphics) {
@@ -67,6 +69,12 @@ Image* ScaledGlass() {
     const GlassRect rect =
         PlaceGlass(imaging::ImageWidth(skinSet.glass), imaging::ImageHeight(skinSet.glass),
                    skinSet.faceWidth, skinSet.faceHeight, DrawingScale());
+    // At its own size on whole pixels the glass itself is drawn: a plain copy.
+    if (rect.width == static_cast<float>(imaging::ImageWidth(skinSet.glass)) &&
+        rect.height == static_cast<float>(imaging::ImageHeight(skinSet.glass)) &&
+        rect.x == std::trunc(rect.x) && rect.y == std::trunc(rect.y)) {
+        return nullptr;
+    }
     return Layer(FrameWidth(), FrameHeight(), [&](imaging::Graphics* graphics) {
         imaging::DrawImageRect(graphics, skinSet.glass, rect.x, rect.y, rect.width, rect.height);
     });
@@ -179,12 +187,7 @@ bool FitDrawingSurfaces() {
     if (!HasPixels(skinSet.face)) return true;
     drawingSurfaces.backBuffer = Layer(FrameWidth(), FrameHeight(), [](imaging::Graphics*) {});
     if (drawingSurfaces.backBuffer == nullptr) return true;
-    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
-    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
-    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
-                                  imaging::kInterpolationHighQualityBicubic);
-    drawingSurfaces.cachedBackground =
-        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
+    MakeFrameSurfaces();
     drawingSurfaces.scaledFace = ScaledFace();
     drawingSurfaces.scaledGlass = ScaledGlass();
     drawingSurfaces.reducedHour = ReducedHand(skinSet.hourHand);

@@ -49,10 +49,10 @@ void RebuildBackground(const LocalTime& time) {
     imaging::DeleteGraphics(graphics);
 }
 
-void DrawGlass() {
+void DrawGlass(std::int32_t scale) {
     const std::uint32_t gw = imaging::ImageWidth(skinSet.glass);
     const std::uint32_t gh = imaging::ImageHeight(skinSet.glass);
-    const GlassRect rect = PlaceGlass(gw, gh, skinSet.faceWidth, skinSet.faceHeight, DrawnScale());
+    const GlassRect rect = PlaceGlass(gw, gh, skinSet.faceWidth, skinSet.faceHeight, scale);
     imaging::DrawImageRect(drawingSurfaces.frameGraphics, skinSet.glass, rect.x, rect.y, rect.width,
                            rect.height);
 }
@@ -67,7 +67,7 @@ Frame ComposeWholeFrame(std::int32_t tick, bool secondShown, bool glassShown) {
     imaging::GraphicsClear(frame, 0);
     imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
     if (secondShown) DrawHand(StepTurn(tick), frame, skinSet.secondHand);
-    if (glassShown) DrawGlass();
+    if (glassShown) DrawGlass(DrawnScale());
     const std::int32_t width = ScaledFaceWidth();
     const std::int32_t height = ScaledFaceHeight();
     return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), {0, 0, width, height}};
@@ -101,6 +101,8 @@ std::optional<Frame> ComposeDamagedArea(std::int32_t tick, bool whole, bool seco
     if (glassShown && drawingSurfaces.scaledGlass != nullptr) {
         imaging::DrawImageRectI(frame, drawingSurfaces.scaledGlass, 0, 0, shown.width,
                                 shown.height);
+    } else if (glassShown) {
+        DrawGlass(DrawingScale());  // at its own size: a copy
     }
     imaging::ResetClip(frame);
     return Frame{drawingSurfaces.frame, shown.width, shown.height, alpha, damage};

@@ -56,6 +56,8 @@ inline constexpr std::int32_t kMaxFaceSide = 4096;
 void LoadSkin();
 // Frees everything LoadSkin made; harmless when nothing is loaded.
 void ReleaseSkin();
+// Makes the frame, its graphics and the cached background for the back buffer.
+void MakeFrameSurfaces();
 // Decodes one PNG resource of the program; nullptr when missing or undecodable.
 imaging::Image* LoadPngResource(const char16_t* name);
 

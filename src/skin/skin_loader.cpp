@@ -89,16 +89,6 @@ void LoadInternalSkin() {
     skinSet.glass = LoadPngResource(u"attach");
 }
 
-void MakeFrameSurfaces() {
-    if (drawingSurfaces.backBuffer == nullptr) return;
-    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
-    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
-    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
-                                  imaging::kInterpolationHighQualityBicubic);
-    drawingSurfaces.cachedBackground =
-        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
-}
-
 double WidthOf(Image* hand) {
     return static_cast<double>(imaging::ImageWidth(hand));
 }
@@ -119,6 +109,16 @@ void SetHandLengthFactor() {
 }
 
 }  // namespace
+
+void MakeFrameSurfaces() {
+    if (drawingSurfaces.backBuffer == nullptr) return;
+    drawingSurfaces.frame = imaging::CreateFrameTarget(drawingSurfaces.backBuffer);
+    drawingSurfaces.frameGraphics = imaging::CreateFrameGraphics(drawingSurfaces.frame);
+    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics,
+                                  imaging::kInterpolationHighQualityBicubic);
+    drawingSurfaces.cachedBackground =
+        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
+}
 
 Image* LoadPngResource(const char16_t* name) {
     const ResourceBytes resource = FindPngResource(name);
