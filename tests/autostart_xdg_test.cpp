@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <glib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +57,26 @@ TEST(Autostart, OddCharactersInThePathSurviveTheExecLine) {
     WriteAutostart(odd.c_str());
     EXPECT_EQ(ExecArgument(AutostartEntryPath()),
               "/home/ann/My Clocks/\"100%\" $HOME `x` \\ Zeit/tickora");
+}
+
+TEST(Autostart, ATemporaryIsLeftAloneWhileAnotherWriterHoldsTheFolder) {
+    testing::ScratchStore store;
+    const std::string entry = AutostartEntryPath();
+    const std::string folder = store.configHome() + "/autostart";
+    const std::string temporary = entry + ".Zz9Yy8";
+    g_mkdir_with_parents(folder.c_str(), 0700);
+    g_file_set_contents(temporary.c_str(), "[Desktop", -1, nullptr);
+
+    // Another clock in the middle of writing its entry holds the folder.
+    const int writer = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(flock(writer, LOCK_EX), 0);
+    WriteAutostart(u"/usr/bin/tickora");
+    EXPECT_EQ(ExecArgument(entry), "/usr/bin/tickora");
+    EXPECT_TRUE(g_file_test(temporary.c_str(), G_FILE_TEST_EXISTS));
+
+    close(writer);
+    WriteAutostart(u"/usr/bin/tickora");
+    EXPECT_FALSE(g_file_test(temporary.c_str(), G_FILE_TEST_EXISTS));
 }
 
 }  // namespace

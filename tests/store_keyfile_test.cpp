@@ -120,6 +120,20 @@ TEST_F(KeyFileStore, UnreadableFilesGiveDefaultsAndAreKeptAsCorrupt) {
     }
 }
 
+TEST_F(KeyFileStore, EachUnreadableFileIsKeptUnderAFreeName) {
+    // An earlier incident's file, and a folder where the next name would go.
+    WriteFile("earlier");
+    std::rename(Path().c_str(), (Path() + ".corrupt").c_str());
+    g_mkdir((Path() + ".corrupt.2").c_str(), 0700);
+    WriteFile("[unreadable");
+    LoadSettings();
+    SaveSettings(WindowRect{7, 8, 9, 10});
+    EXPECT_EQ(ReadFile(Path() + ".corrupt"), "earlier");
+    EXPECT_TRUE(g_file_test((Path() + ".corrupt.2").c_str(), G_FILE_TEST_IS_DIR));
+    EXPECT_EQ(ReadFile(Path() + ".corrupt.3"), "[unreadable");
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"PosX", 0), 7);
+}
+
 TEST_F(KeyFileStore, GoodEntriesBesideABadOneAreKept) {
     WriteFile(
         "[Software\\Velmarck\\Tickora]\n"

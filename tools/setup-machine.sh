@@ -4,7 +4,7 @@
 
 TICKORA_PACKAGES=(
   cmake ninja-build g++ pkg-config file binutils clang-format libx11-dev libxext-dev libxtst-dev
-  googletest libbenchmark-dev
+  googletest libbenchmark-dev clang libclang-rt-14-dev
   libglib2.0-dev libcairo2-dev libgtk-3-dev libpng-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth x11-apps x11-utils x11-xserver-utils xdotool xcompmgr python3 icoutils

@@ -72,6 +72,19 @@ std::uint32_t BigEndian32(const unsigned char* bytes) {
            (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
+// Every chunk up to the end marker must fit in the bytes there are: the decoder
+// allocates a chunk's declared length before reading it, so a hundred bytes
+// that claim a 2 GB text chunk would otherwise take that much memory.
+bool ChunksFit(const unsigned char* data, std::size_t size) {
+    for (std::size_t at = 8; size - at >= 8;) {
+        const std::uint64_t length = BigEndian32(data + at);
+        if (length + 12 > size - at) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += static_cast<std::size_t>(length) + 12;
+    }
+    return true;
+}
+
 // Reads the size from the PNG header before anything is allocated for the pixels.
 bool PlausiblePng(const unsigned char* data, std::size_t size) {
     static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -82,7 +95,7 @@ bool PlausiblePng(const unsigned char* data, std::size_t size) {
     const std::uint64_t width = BigEndian32(data + 16);
     const std::uint64_t height = BigEndian32(data + 20);
     return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
-           width * height <= kMaxPixels;
+           width * height <= kMaxPixels && ChunksFit(data, size);
 }
 
 struct Reader {

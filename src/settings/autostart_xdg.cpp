@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "settings/autostart.h"
 #include "settings/autostart_xdg.h"
+#include "settings/file_replace_posix.h"
 #include "settings/store_keyfile.h"
 
 namespace tickora {
@@ -52,14 +54,9 @@ void WriteAutostart(const char16_t* exePath) {
     g_key_file_set_string(entry, group, G_KEY_FILE_DESKTOP_KEY_EXEC, QuoteExec(path.get()).c_str());
     g_key_file_set_boolean(entry, group, G_KEY_FILE_DESKTOP_KEY_TERMINAL, FALSE);
     g_key_file_set_boolean(entry, group, G_KEY_FILE_DESKTOP_KEY_NO_DISPLAY, TRUE);
-    const std::string file = AutostartEntryPath();
-    std::unique_ptr<gchar, GFreeDeleter> folder{g_path_get_dirname(file.c_str())};
-    if (g_mkdir_with_parents(folder.get(), 0700) == 0) {
-        gsize length = 0;
-        std::unique_ptr<gchar, GFreeDeleter> data{g_key_file_to_data(entry, &length, nullptr)};
-        g_file_set_contents_full(file.c_str(), data.get(), static_cast<gssize>(length),
-                                 G_FILE_SET_CONTENTS_CONSISTENT, 0644, nullptr);
-    }
+    gsize length = 0;
+    std::unique_ptr<gchar, GFreeDeleter> data{g_key_file_to_data(entry, &length, nullptr)};
+    ReplaceFile(AutostartEntryPath(), std::string_view(data.get(), length), 0644);
     g_key_file_free(entry);
 }
 

@@ -6,13 +6,18 @@
 //   Odd=hex(1):41,00,42          anything else, byte for byte
 // Every primitive reads the file afresh and every change rewrites it atomically
 // (temporary file, fsync, rename) with mode 0600, so a killed clock leaves either
-// the old file or the new one. A file that cannot be read as a key file, or that
-// holds entries that do not decode, is moved aside to settings.ini.corrupt before
-// the first write replaces it.
+// the old file or the new one; temporary files that a killed clock left are
+// removed at the next write. A file that cannot be read as a key file, or that
+// holds entries that do not decode, is moved aside to a free name
+// (settings.ini.corrupt, settings.ini.corrupt.2, ...) before the first write
+// replaces it.
+#include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/file_replace_posix.h"
 #include "settings/key_store.h"
 #include "settings/store_keyfile.h"
 
@@ -30,6 +36,8 @@ namespace {
 
 // Larger files are not settings this program wrote.
 constexpr goffset kMaxStoreBytes = 1 << 20;
+// Names tried for an unreadable file before giving up on saving.
+constexpr int kMaxAsideNames = 1000;
 
 struct KeyFileDeleter {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -207,23 +215,35 @@ Store LoadStore() {
     return store;
 }
 
+// The unreadable file goes to the first free name of settings.ini.corrupt,
+// settings.ini.corrupt.2, settings.ini.corrupt.3 ... and never replaces what a
+// name already holds (an earlier incident's file, a folder, anything).
+bool MoveAside(const std::string& path) {
+    for (int number = 1; number <= kMaxAsideNames; ++number) {
+        const std::string aside =
+            path + ".corrupt" + (number == 1 ? "" : "." + std::to_string(number));
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        // A file system without that flag: a second name, which never replaces
+        // one either; the save that follows replaces the first.
+        if ((errno == EINVAL || errno == ENOSYS) && link(path.c_str(), aside.c_str()) == 0) {
+            return true;
+        }
+        if (errno != EEXIST && errno != ENOTEMPTY && errno != EISDIR) return false;
+    }
+    return false;
+}
+
 long SaveStore(const Store& store) {
     const std::string path = StoreFilePath();
-    GPtr<gchar> folder{g_path_get_dirname(path.c_str())};
-    if (g_mkdir_with_parents(folder.get(), 0700) != 0) return kCannotWrite;
-    if (store.damaged) {
-        const std::string aside = path + ".corrupt";
-        if (g_file_test(path.c_str(), G_FILE_TEST_EXISTS) &&
-            std::rename(path.c_str(), aside.c_str()) != 0) {
-            return kCannotWrite;
-        }
+    // With no free name the unreadable file stays where it is, unwritten.
+    if (store.damaged && g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(path)) {
+        return kCannotWrite;
     }
     gsize length = 0;
     GPtr<gchar> data{g_key_file_to_data(store.file.get(), &length, nullptr)};
-    const bool written =
-        g_file_set_contents_full(path.c_str(), data.get(), static_cast<gssize>(length),
-                                 G_FILE_SET_CONTENTS_CONSISTENT, 0600, nullptr);
-    return written ? kSuccess : kCannotWrite;
+    return ReplaceFile(path, std::string_view(data.get(), length), 0600) ? kSuccess : kCannotWrite;
 }
 
 // Group names are key paths; the few characters a key file cannot hold in a

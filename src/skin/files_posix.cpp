@@ -23,11 +23,24 @@ std::u16string Utf16(const gchar* text) {
     return wide ? std::u16string(reinterpret_cast<const char16_t*>(wide.get())) : std::u16string();
 }
 
+std::u16string ReadExecutableLink() {
+    std::unique_ptr<gchar, GFree> target{g_file_read_link("/proc/self/exe", nullptr)};
+    return target ? Utf16(target.get()) : std::u16string();
+}
+
+// Read once, as the program is loaded: after a package upgrade has put a new
+// file at the same path, /proc/self/exe names "<path> (deleted)", while the
+// path the program was started as holds the new program.
+const std::u16string& StartedAs() {
+    static const std::u16string path = ReadExecutableLink();
+    return path;
+}
+[[maybe_unused]] const bool startedAsRead = !StartedAs().empty();
+
 }  // namespace
 
 std::u16string ExecutablePath() {
-    std::unique_ptr<gchar, GFree> target{g_file_read_link("/proc/self/exe", nullptr)};
-    return target ? Utf16(target.get()) : std::u16string();
+    return StartedAs();
 }
 
 std::u16string ExecutableFolder() {
