@@ -16,6 +16,7 @@
 #include "render/imaging.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
+#include "skin/skin_catalogue.h"
 
 namespace {
 

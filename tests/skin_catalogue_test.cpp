@@ -24,7 +24,11 @@ namespace fs = std::filesystem;
 class SkinCatalogue : public testing::SkinsFolderTest {
   protected:
     fs::path Skin(const std::u16string& name, bool withFace = true, int side = 50) {
-        const fs::path folder = skinsRoot / fs::path(name);
+        return SkinIn(skinsRoot, name, withFace, side);
+    }
+    static fs::path SkinIn(const fs::path& root, const std::u16string& name, bool withFace,
+                           int side) {
+        const fs::path folder = root / fs::path(name);
         fs::create_directories(folder);
         if (withFace) testing::WriteBytes(folder / "main.png", testing::MakeSolidPng(side, side));
         return folder;
@@ -106,6 +110,44 @@ TEST_F(SkinCatalogue, ChoosingASkinStoresTheItemTextAndLoadsIt) {
     EXPECT_EQ(std::u16string(clockSettings.Skin), u"Night & Day");
     EXPECT_EQ(skinSet.faceWidth, 120);
     EXPECT_TRUE(BuildContextMenu(ListSkins(clockSettings.Skin))[3].submenu[0].checked == false);
+}
+
+TEST_F(SkinCatalogue, SearchFoldersMergeByNameAndTheFirstHolderOfANameWins) {
+    if (sharedDataFolders.empty()) GTEST_SKIP() << "skins live beside the program only";
+    const fs::path home = sharedDataFolders[0] / "tickora" / "skins";
+    const fs::path system = sharedDataFolders[2] / "tickora" / "skins";
+    // The face's width tells which folder a skin was loaded from.
+    Skin(u"Beta", true, 10);
+    Skin(u"Delta", true, 11);
+    SkinIn(home, u"Beta", true, 20);
+    SkinIn(home, u"Alpha", true, 21);
+    SkinIn(home, u"Gamma", false, 0);
+    SkinIn(system, u"Alpha", true, 30);
+    SkinIn(system, u"Gamma", true, 31);
+    SkinIn(system, u"Epsilon", true, 32);
+    // The middle data folder cannot be listed: its skins folder is a file.
+    fs::create_directories(sharedDataFolders[1] / "tickora");
+    testing::WriteBytes(sharedDataFolders[1] / "tickora" / "skins", {'x'});
+    // A relative entry of $XDG_DATA_DIRS would resolve against the current folder.
+    const fs::path relative = fs::current_path() / "relative-data";
+    SkinIn(relative / "tickora" / "skins", u"Zeta", true, 40);
+
+    const auto entries = ListSkins(u"Gamma");
+    const std::vector<std::pair<std::u16string, int>> expected = {
+        {u"Alpha", 21}, {u"Beta", 10}, {u"Delta", 11}, {u"Epsilon", 32}, {u"Gamma", 31}};
+    ASSERT_EQ(entries.size(), expected.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& [name, faceWidth] = expected[i];
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        EXPECT_EQ(entries[i].name, name);
+        EXPECT_EQ(entries[i].id, IDM_SKIN_FIRST + i);
+        EXPECT_EQ(entries[i].current, name == u"Gamma");
+        SetSkinName(name);
+        LoadSkin();
+        EXPECT_EQ(std::u16string(clockSettings.Skin), name);
+        EXPECT_EQ(skinSet.faceWidth, faceWidth);
+    }
+    fs::remove_all(relative);
 }
 
 TEST_F(SkinCatalogue, TwoHundredSkinsFitTheMenu) {

@@ -215,5 +215,27 @@ TEST_F(SkinLoading, AFailedFolderSkinNeverKeepsThePreviousSkin) {
     ExpectInternalSkin();
 }
 
+TEST_F(SkinLoading, EveryBundledSkinLoadsAsAFolderSkin) {
+    const fs::path bundled = fs::path(ExecutableFolder()) / "bundled-skins";
+    ASSERT_TRUE(fs::is_directory(bundled));
+    fs::create_directories(skinsRoot);
+    int count = 0;
+    for (const auto& skin : fs::directory_iterator(bundled)) {
+        const std::u16string name = skin.path().filename().u16string();
+        SCOPED_TRACE(skin.path().filename().string());
+        fs::copy(skin.path(), skinsRoot / skin.path().filename(), fs::copy_options::recursive);
+        Select(name);
+        LoadSkin();
+        EXPECT_EQ(std::u16string(clockSettings.Skin), name);
+        EXPECT_GT(skinSet.faceWidth, 0);
+        for (imaging::Image* hand : {skinSet.hourHand, skinSet.minuteHand, skinSet.secondHand}) {
+            EXPECT_GT(Width(hand), 0u);
+        }
+        EXPECT_EQ(Width(skinSet.glass) > 0, fs::exists(skin.path() / "attach.png"));
+        ++count;
+    }
+    EXPECT_GE(count, 3);
+}
+
 }  // namespace
 }  // namespace tickora

@@ -9,6 +9,7 @@ TICKORA_PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine64 xvfb xauth x11-apps x11-utils x11-xserver-utils xdotool xcompmgr python3 icoutils
   libgtk-layer-shell-dev libwayland-dev libwayland-bin sway xwayland grim weston util-linux passwd
+  appstream desktop-file-utils dpkg-dev
 )
 
 ensure_packages() {

@@ -22,5 +22,9 @@ bool IsFolder(const std::u16string& path);
 // lists them, in the platform's order (sorted by code unit where it has none).
 // False when the folder cannot be listed.
 bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names);
+// The folders where installed programs keep their data, most personal first:
+// none on Windows; $XDG_DATA_HOME, then each of $XDG_DATA_DIRS on Linux (read
+// once per process).
+std::vector<std::u16string> SharedDataFolders();
 
 }  // namespace tickora

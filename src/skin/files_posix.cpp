@@ -90,4 +90,21 @@ bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names
     return true;
 }
 
+std::vector<std::u16string> SharedDataFolders() {
+    std::vector<std::u16string> folders;
+    // Relative entries (and names that are not UTF-8) would resolve against the
+    // current directory, which is the last skin folder tried: they are skipped.
+    auto add = [&folders](const gchar* folder) {
+        if (g_path_is_absolute(folder)) {
+            std::u16string wide = Utf16(folder);
+            if (!wide.empty()) folders.push_back(std::move(wide));
+        }
+    };
+    add(g_get_user_data_dir());
+    for (const gchar* const* folder = g_get_system_data_dirs(); *folder != nullptr; ++folder) {
+        add(*folder);
+    }
+    return folders;
+}
+
 }  // namespace tickora

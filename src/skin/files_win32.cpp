@@ -59,4 +59,9 @@ bool ListFolder(const std::u16string& folder, std::vector<std::u16string>& names
     return true;
 }
 
+// Skins live beside the program only.
+std::vector<std::u16string> SharedDataFolders() {
+    return {};
+}
+
 }  // namespace tickora

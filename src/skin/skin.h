@@ -50,13 +50,9 @@ extern double HandLengthFactor;
 // like a face that does not decode.
 inline constexpr std::int32_t kMaxFaceSide = 4096;
 
-// The folder that holds the skin folders: "Skins" beside the program, unless a
-// tool (the preview renderer) points it elsewhere. False when it does not fit a path.
-bool SkinsRoot(std::u16string& root);
-void SetSkinsRoot(std::u16string root);  // empty: beside the program
-
-// Loads the skin the Skin setting names (clearing the setting when it falls back
-// to the internal skin), with fresh surfaces; forgets what was drawn.
+// Loads the skin the Skin setting names, from the first skins root that has it
+// (skin_catalogue.h), with fresh surfaces; clears the setting when it falls back
+// to the internal skin; forgets what was drawn.
 void LoadSkin();
 // Frees everything LoadSkin made; harmless when nothing is loaded.
 void ReleaseSkin();

@@ -6,6 +6,7 @@
 #include "skin/files.h"
 #include "skin/resources.h"
 #include "skin/skin.h"
+#include "skin/skin_catalogue.h"
 
 namespace tickora {
 
@@ -14,8 +15,6 @@ DrawingSurfaces drawingSurfaces;
 double HandLengthFactor = 1.0;
 
 namespace {
-
-std::u16string chosenSkinsRoot;
 
 using imaging::Image;
 
@@ -49,17 +48,21 @@ bool FaceLoaded() {
                                            : drawingSurfaces.backBuffer != nullptr;
 }
 
-// Path of the skin folder the setting names; false when it does not fit a path.
-bool SkinFolder(std::u16string& path) {
-    return SkinsRoot(path) && AppendPath(path, clockSettings.Skin);
+// Makes the skin folder the setting names current: the one in the first skins
+// root that holds it with a "main.png", as the catalogue lists it. False when
+// no root does.
+bool EnterSkinFolder() {
+    for (const std::u16string& root : SkinsRoots()) {
+        std::u16string folder = root;
+        if (!AppendPath(folder, clockSettings.Skin)) continue;
+        MakeCurrentDirectory(folder);
+        if (AppendPath(folder, u"main.png") && PathExists(folder)) return true;
+    }
+    return false;
 }
 
 bool LoadFolderSkin() {
-    std::u16string folder;
-    if (!SkinFolder(folder)) return false;
-    MakeCurrentDirectory(folder);
-    std::u16string face = folder;
-    if (!AppendPath(face, u"main.png") || !PathExists(face)) return false;
+    if (!EnterSkinFolder()) return false;
 
     skinSet.face = imaging::CreateImageFromFile(u"main.png");
     drawingSurfaces.backBuffer = MakeBackBuffer(skinSet.face);
@@ -115,19 +118,6 @@ void MakeFrameSurfaces() {
                                   imaging::kInterpolationHighQualityBicubic);
     drawingSurfaces.cachedBackground =
         imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
-}
-
-bool SkinsRoot(std::u16string& root) {
-    if (!chosenSkinsRoot.empty()) {
-        root = chosenSkinsRoot;
-        return true;
-    }
-    root = ExecutableFolder();
-    return AppendPath(root, u"Skins");
-}
-
-void SetSkinsRoot(std::u16string root) {
-    chosenSkinsRoot = std::move(root);
 }
 
 Image* LoadPngResource(const char16_t* name) {

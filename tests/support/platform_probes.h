@@ -17,5 +17,11 @@ void LetGoOfFrameHandles(const std::vector<void*>& handles);
 // Gives a folder the platform's hidden (and on Windows also system) attribute;
 // on Linux a leading dot in its name already does.
 void MakeHidden(const std::filesystem::path& folder);
+// Points the shared data folders that skins are searched in (SharedDataFolders)
+// at folders beside this program, the same ones on every call, so that no skin
+// installed on the machine shows up in a test. Returns them, most personal
+// first; none on Windows. Between the last two stands "relative-data", which
+// names no folder, since the search ignores relative entries.
+std::vector<std::filesystem::path> IsolateSharedDataFolders();
 
 }  // namespace tickora::testing

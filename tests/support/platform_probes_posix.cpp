@@ -4,6 +4,12 @@
 #include "skin/skin.h"
 #include "support/platform_probes.h"
 
+#include <stdlib.h>
+
+#include <string>
+
+#include "skin/files.h"
+
 namespace tickora::testing {
 
 long DrawingObjectCount() {
@@ -26,5 +32,17 @@ void LetGoOfFrameHandles(const std::vector<void*>& handles) {
 }
 
 void MakeHidden(const std::filesystem::path&) {}
+
+std::vector<std::filesystem::path> IsolateSharedDataFolders() {
+    const std::filesystem::path base = std::filesystem::path(ExecutableFolder()) / "xdg-data";
+    const std::vector<std::filesystem::path> folders = {base / "home", base / "local",
+                                                        base / "system"};
+    // GLib reads these once per process; every call sets the same values.
+    setenv("XDG_DATA_HOME", folders[0].c_str(), 1);
+    // A relative entry, which the search must skip, between the two.
+    const std::string dirs = folders[1].string() + ":relative-data:" + folders[2].string();
+    setenv("XDG_DATA_DIRS", dirs.c_str(), 1);
+    return folders;
+}
 
 }  // namespace tickora::testing

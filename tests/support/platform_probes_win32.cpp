@@ -26,4 +26,8 @@ void MakeHidden(const std::filesystem::path& folder) {
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
+std::vector<std::filesystem::path> IsolateSharedDataFolders() {
+    return {};
+}
+
 }  // namespace tickora::testing

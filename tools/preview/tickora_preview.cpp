@@ -1,7 +1,6 @@
 // Draws what the clock would show, through the clock's own skin loading and
 // frame composition, into a PNG with alpha. For skin authors and for tests.
 #include <cairo.h>
-#include <glib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,13 +14,18 @@
 #include "render/imaging_cairo.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
+#include "png_file.h"
+#include "skin_check.h"
+#include "skin_folder.h"
 
 namespace {
 
 using namespace tickora;
 
 constexpr const char* kUsage =
-    "usage: tickora_preview [options] OUTPUT.png\n"
+    "usage: tickora_preview [options] OUTPUT.png   draw what the clock would show\n"
+    "       tickora_preview --check FOLDER         check a skin folder (exit 1 on errors)\n"
+    "       tickora_preview --help\n"
     "  --skin FOLDER       a skin folder (holding main.png); default: the internal skin\n"
     "  --time HH:MM:SS[.mmm]  the time shown; default 10:08:37\n"
     "  --scale PERCENT     default 100 (the clock draws 20..200)\n"
@@ -37,6 +41,8 @@ struct Options {
     bool seconds = true;
     bool glass = true;
     std::string output;
+    std::string checkFolder;
+    bool help = false;
 };
 
 LocalTime shownTime;
@@ -93,10 +99,16 @@ std::string Parse(int argc, char** argv, Options& options) {
             options.output = argument;
             continue;
         }
+        if (argument == "--help") {
+            options.help = true;
+            return {};
+        }
         if (i + 1 >= argc) return std::string(argument) + " needs a value";
         const std::string_view value = argv[++i];
         if (argument == "--skin") {
             options.skinFolder = value;
+        } else if (argument == "--check") {
+            options.checkFolder = value;
         } else if (argument == "--time") {
             const auto time = ParseTime(value);
             if (!time)
@@ -117,48 +129,32 @@ std::string Parse(int argc, char** argv, Options& options) {
             return "unknown option " + std::string(argument);
         }
     }
+    if (!options.checkFolder.empty()) {
+        return options.output.empty() ? "" : "--check writes no image, so it takes no output file";
+    }
     if (options.output.empty()) return "no output file given";
     return {};
 }
 
 // What the window would show: the shown part of the frame times the constant
 // opacity.
-bool WritePng(const Frame& frame) {
+bool WritePng(const Frame& frame, std::string& error) {
     cairo_surface_t* out =
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height);
     cairo_t* cr = cairo_create(out);
     cairo_set_source_surface(cr, imaging::FrameSurface(frame.target), 0, 0);
     cairo_paint_with_alpha(cr, frame.constantAlpha / 255.0);
     cairo_destroy(cr);
-    const bool written =
-        cairo_surface_write_to_png(out, outputPath.c_str()) == CAIRO_STATUS_SUCCESS;
+    const bool written = preview::WritePngAtomically(out, outputPath, error);
     cairo_surface_destroy(out);
     return written;
 }
 
-std::u16string Utf16(const std::string& text) {
-    gunichar2* wide = g_utf8_to_utf16(text.c_str(), -1, nullptr, nullptr, nullptr);
-    std::u16string result = wide ? reinterpret_cast<const char16_t*>(wide) : u"";
-    g_free(wide);
-    return result;
-}
-
-// Points the clock's skin loading at the folder's parent and names the folder.
-std::string SelectSkinFolder(const std::string& folder) {
-    gchar* canonical = g_canonicalize_filename(folder.c_str(), nullptr);
-    gchar* parent = g_path_get_dirname(canonical);
-    gchar* name = g_path_get_basename(canonical);
-    std::string error;
-    if (!g_file_test(canonical, G_FILE_TEST_IS_DIR)) {
-        error = "'" + folder + "' is not a folder";
-    } else {
-        SetSkinsRoot(Utf16(parent));
-        SetSkinName(Utf16(name));
-    }
-    g_free(name);
-    g_free(parent);
-    g_free(canonical);
-    return error;
+int Check(const std::string& folder) {
+    const std::uintptr_t token = imaging::StartImaging();
+    const bool clean = preview::ReportFindings(folder, preview::CheckSkinFolder(folder));
+    imaging::StopImaging(token);
+    return clean ? 0 : 1;
 }
 
 }  // namespace
@@ -169,8 +165,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tickora_preview: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (!options.checkFolder.empty()) return Check(options.checkFolder);
     if (!options.skinFolder.empty()) {
-        if (std::string error = SelectSkinFolder(options.skinFolder); !error.empty()) {
+        if (std::string error = preview::SelectSkinFolder(options.skinFolder); !error.empty()) {
             std::fprintf(stderr, "tickora_preview: %s\n", error.c_str());
             return 2;
         }
@@ -193,9 +194,11 @@ int main(int argc, char** argv) {
         status = 1;
     } else {
         SetTimeSource(&ShownTime);
+        std::string error = "no frame was composed";
         const std::optional<Frame> frame = RenderClock();
-        if (!frame || !WritePng(*frame)) {
-            std::fprintf(stderr, "tickora_preview: cannot write %s\n", outputPath.c_str());
+        if (!frame || !WritePng(*frame, error)) {
+            std::fprintf(stderr, "tickora_preview: cannot write %s: %s\n", outputPath.c_str(),
+                         error.c_str());
             status = 1;
         }
     }

@@ -4,17 +4,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "drawing.h"
+
 namespace skin_art {
 namespace {
 
 constexpr double kCentre = kFaceSize / 2.0;  // the pivot of every hand
 constexpr double kDialRadius = 129.0;
-constexpr double kTau = 6.283185307179586;
-
-cairo_surface_t* NewSurface(int width, int height) {
-    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-}
-
 // A soft drop shadow around the dial, written pixel by pixel so that its extent
 // is exact: alpha falls from 125 at the dial's edge to 0 near the image border.
 void PaintShadow(cairo_surface_t* surface) {

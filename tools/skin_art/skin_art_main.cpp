@@ -1,20 +1,26 @@
-// Draws the internal skin and the program icon and writes them into a folder
-// (normally res/): main.png, hour.png, min.png, sec.png, attach.png, tickora.ico.
+// Draws the clock's artwork and writes it into the source tree: the internal
+// skin and the Windows icon (res/), the bundled skins (skins/NAME/) and the
+// Linux icons (packaging/linux/icons/). With --row it lays images side by side.
 #include <cairo.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "artwork.h"
+#include "drawing.h"
 #include "ico_writer.h"
 #include "png_writer.h"
+#include "skins.h"
 
 namespace {
 
 using skin_art::PngLayout;
+
+constexpr int kLinuxIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 // Cairo keeps premultiplied native-endian ARGB; PNG wants straight RGBA.
 std::vector<std::uint8_t> StraightPixels(cairo_surface_t* surface, PngLayout layout) {
@@ -47,36 +53,103 @@ std::vector<std::uint8_t> StraightPixels(cairo_surface_t* surface, PngLayout lay
     return out;
 }
 
-bool Write(const std::string& folder, const char* name, cairo_surface_t* surface, PngLayout layout,
-           bool interlaced) {
-    const bool written =
-        skin_art::WritePng(folder + "/" + name, cairo_image_surface_get_width(surface),
-                           cairo_image_surface_get_height(surface), layout, interlaced,
-                           StraightPixels(surface, layout));
+// Writes and frees the surface.
+bool Write(const std::string& path, cairo_surface_t* surface, PngLayout layout = PngLayout::Rgba,
+           bool interlaced = false) {
+    const bool written = skin_art::WritePng(path, cairo_image_surface_get_width(surface),
+                                            cairo_image_surface_get_height(surface), layout,
+                                            interlaced, StraightPixels(surface, layout));
     cairo_surface_destroy(surface);
-    if (!written) std::fprintf(stderr, "skin_art: cannot write %s/%s\n", folder.c_str(), name);
+    if (!written) std::fprintf(stderr, "skin_art: cannot write %s\n", path.c_str());
     return written;
+}
+
+bool WriteInternalSkin(const std::string& res) {
+    bool ok = Write(res + "/main.png", skin_art::DrawFace(), PngLayout::Rgba, true);
+    ok &= Write(res + "/hour.png", skin_art::DrawHand(skin_art::kHourHand), PngLayout::Rgba, true);
+    ok &= Write(res + "/min.png", skin_art::DrawHand(skin_art::kMinuteHand), PngLayout::Rgba, true);
+    ok &= Write(res + "/sec.png", skin_art::DrawHand(skin_art::kSecondHand), PngLayout::Rgba, true);
+    ok &= Write(res + "/attach.png", skin_art::DrawGlass(), PngLayout::GreyAlpha, false);
+
+    std::vector<cairo_surface_t*> icons = {skin_art::DrawIcon(16), skin_art::DrawIcon(32),
+                                           skin_art::DrawIcon(128)};
+    ok &= skin_art::WriteIcon(res + "/tickora.ico", icons);
+    for (cairo_surface_t* icon : icons) cairo_surface_destroy(icon);
+    return ok;
+}
+
+bool WriteSkin(const std::string& skins, const skin_art::SkinArt& art) {
+    const std::string folder = skins + "/" + art.name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    bool ok = Write(folder + "/main.png", art.face);
+    ok &= Write(folder + "/hour.png", art.hourHand);
+    ok &= Write(folder + "/min.png", art.minuteHand);
+    ok &= Write(folder + "/sec.png", art.secondHand);
+    if (art.glass != nullptr) ok &= Write(folder + "/attach.png", art.glass);
+    return ok;
+}
+
+bool WriteLinuxIcons(const std::string& folder) {
+    std::filesystem::create_directories(folder);
+    bool ok = true;
+    for (int size : kLinuxIconSizes) {
+        ok &= Write(folder + "/" + std::to_string(size) + ".png", skin_art::DrawIcon(size));
+    }
+    return ok;
+}
+
+// The images in a row on a light backdrop, 16 pixels apart, bottoms aligned.
+bool WriteRow(const std::string& output, const std::vector<std::string>& inputs) {
+    constexpr int kGap = 16;
+    std::vector<cairo_surface_t*> images;
+    int width = kGap;
+    int height = 0;
+    for (const std::string& input : inputs) {
+        cairo_surface_t* image = cairo_image_surface_create_from_png(input.c_str());
+        if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+            std::fprintf(stderr, "skin_art: cannot read %s\n", input.c_str());
+            cairo_surface_destroy(image);
+            for (cairo_surface_t* done : images) cairo_surface_destroy(done);
+            return false;
+        }
+        images.push_back(image);
+        width += cairo_image_surface_get_width(image) + kGap;
+        height = std::max(height, cairo_image_surface_get_height(image));
+    }
+    cairo_surface_t* row = skin_art::NewSurface(width, height + 2 * kGap);
+    cairo_t* cr = cairo_create(row);
+    cairo_set_source_rgb(cr, 0.86, 0.88, 0.90);
+    cairo_paint(cr);
+    int x = kGap;
+    for (cairo_surface_t* image : images) {
+        const int y = kGap + height - cairo_image_surface_get_height(image);
+        cairo_set_source_surface(cr, image, x, y);
+        cairo_paint(cr);
+        x += cairo_image_surface_get_width(image) + kGap;
+        cairo_surface_destroy(image);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(row);
+    return Write(output, row);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skin_art OUTPUT_FOLDER\n");
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--row" && argc > 3) return WriteRow(argv[2], {argv + 3, argv + argc}) ? 0 : 1;
+    if (argc != 2 || first.starts_with("-")) {
+        std::fprintf(stderr,
+                     "usage: skin_art SOURCE_ROOT          draw all artwork into the sources\n"
+                     "       skin_art --row OUT.png IN.png...  lay images side by side\n");
         return 2;
     }
-    const std::string folder = argv[1];
-    bool ok = Write(folder, "main.png", skin_art::DrawFace(), PngLayout::Rgba, true);
-    ok &= Write(folder, "hour.png", skin_art::DrawHand(skin_art::kHourHand), PngLayout::Rgba, true);
-    ok &=
-        Write(folder, "min.png", skin_art::DrawHand(skin_art::kMinuteHand), PngLayout::Rgba, true);
-    ok &=
-        Write(folder, "sec.png", skin_art::DrawHand(skin_art::kSecondHand), PngLayout::Rgba, true);
-    ok &= Write(folder, "attach.png", skin_art::DrawGlass(), PngLayout::GreyAlpha, false);
-
-    std::vector<cairo_surface_t*> icons = {skin_art::DrawIcon(16), skin_art::DrawIcon(32),
-                                           skin_art::DrawIcon(128)};
-    ok &= skin_art::WriteIcon(folder + "/tickora.ico", icons);
-    for (cairo_surface_t* icon : icons) cairo_surface_destroy(icon);
+    bool ok = WriteInternalSkin(first + "/res");
+    for (const auto& art :
+         {skin_art::DrawDaylight(), skin_art::DrawStation(), skin_art::DrawMinimal()}) {
+        ok &= WriteSkin(first + "/skins", art);
+    }
+    ok &= WriteLinuxIcons(first + "/packaging/linux/icons");
     return ok ? 0 : 1;
 }

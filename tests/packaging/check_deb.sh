@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the linux-release preset, unpacks it into a
+# scratch root as dpkg would install it, validates the menu entry, the
+# metainfo, the icons and the manual page, and starts the installed clock in an
+# Xvfb of its own with each bundled skin, found through $XDG_DATA_DIRS.
+set -euo pipefail
+source_dir=$1
+cd "$source_dir"
+source tools/setup-machine.sh
+scratch=$(mktemp -d /tmp/tickora-deb.XXXXXX)
+clock=
+cleanup() {
+  [[ -n $clock ]] && kill "$clock" 2>/dev/null
+  stop_xvfb
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail=0
+problem() { echo "FAIL: $*"; fail=1; }
+id=com.velmarck.tickora
+
+run_logged() {
+  "$@" >"$scratch/step.log" 2>&1 || { cat "$scratch/step.log"; echo "FAIL: $*"; exit 1; }
+}
+run_logged cmake --preset linux-release
+run_logged cmake --build --preset linux-release --target tickora tickora_manual
+run_logged cpack --config build/linux-release/CPackConfig.cmake -B "$scratch/out"
+deb=$(ls "$scratch"/out/tickora_*_amd64.deb)
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 libglib2.0-0 libcairo2 libgtk-3-0; do
+  [[ $depends == *"$library"* ]] || problem "Depends lacks $library: $depends"
+done
+root=$scratch/root
+dpkg -x "$deb" "$root"
+share=$root/usr/share
+
+for file in usr/bin/tickora usr/share/man/man1/tickora.1.gz \
+            "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"; do
+  [[ -f $root/$file ]] || problem "the package has no /$file"
+done
+for size in 16 32 48 64 128 256; do
+  icon=$share/icons/hicolor/${size}x$size/apps/$id.png
+  [[ $(file -b "$icon") == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] ||
+    problem "icon $icon: $(file -b "$icon" 2>&1)"
+done
+desktop-file-validate "$share/applications/$id.desktop" || problem "desktop-file-validate"
+appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || problem "appstreamcli validate"
+zcat "$share/man/man1/tickora.1.gz" | grep -q '^\.TH TICKORA 1' || problem "manual page"
+
+skins=$(cd "$source_dir/skins" && ls)
+[[ $(cd "$share/tickora/skins" && ls) == "$skins" ]] || problem "skins: $(ls "$share/tickora/skins")"
+
+# The installed clock, as a user's session starts it: the window takes each
+# skin's face size (Scale is 100 by default), which only a skin found through
+# the XDG data folders can give it.
+start_xvfb "$scratch"
+face_size() {
+  python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"
+}
+for skin in $skins; do
+  home=$scratch/home-$skin
+  mkdir -p "$home/config/tickora" "$home/run"
+  chmod 700 "$home/run"
+  printf '[Software\\Velmarck\\Tickora]\nSkin=sz:%s\n' "$skin" >"$home/config/tickora/settings.ini"
+  XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run XDG_DATA_HOME=$home/data \
+    XDG_DATA_DIRS=$root/usr/share GDK_GL=disable "$root/usr/bin/tickora" &
+  clock=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$clock" --name '^Tickora$' |
+           head -n 1) || true
+  want=$(face_size "$share/tickora/skins/$skin/main.png")
+  got=
+  for _ in $(seq 1 300); do
+    [[ -n $window ]] || break
+    got=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')
+    [[ $got == "$want" ]] && break
+    sleep 0.1
+  done
+  echo "$skin: window $got, face $want"
+  [[ $got == "$want" ]] || problem "$skin: the installed clock's window is '$got', wanted $want"
+  kill "$clock"
+  wait "$clock" 2>/dev/null || true
+  clock=
+done
+exit $fail

@@ -1,0 +1,28 @@
+// The skins that ship with the clock, besides the internal one.
+#pragma once
+
+#include <cairo.h>
+
+#include <string>
+#include <vector>
+
+namespace skin_art {
+
+struct SkinArt {
+    std::string name;  // the folder name, shown in the menu
+    cairo_surface_t* face;
+    cairo_surface_t* hourHand;
+    cairo_surface_t* minuteHand;
+    cairo_surface_t* secondHand;
+    cairo_surface_t* glass;  // nullptr: the skin has no glass
+};
+
+// Daylight: an ivory face with Roman numerals and blued hands, under glass.
+SkinArt DrawDaylight();
+// Station: a white railway-station face, black bars, a red second hand with a
+// disc; its hands are supplied at five times their drawn size.
+SkinArt DrawStation();
+// Minimal: a flat charcoal disc with twelve dots and no glass.
+SkinArt DrawMinimal();
+
+}  // namespace skin_art
