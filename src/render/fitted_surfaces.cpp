@@ -188,6 +188,10 @@ bool FitDrawingSurfaces() {
     drawingSurfaces.backBuffer = Layer(FrameWidth(), FrameHeight(), [](imaging::Graphics*) {});
     if (drawingSurfaces.backBuffer == nullptr) return true;
     MakeFrameSurfaces();
+    // The frame draws only the second hand with a filter (background and glass
+    // are copies), and that hand is already at its drawn size: turning it needs
+    // no finer filter than bilinear.
+    imaging::SetInterpolationMode(drawingSurfaces.frameGraphics, imaging::kInterpolationBilinear);
     drawingSurfaces.scaledFace = ScaledFace();
     drawingSurfaces.scaledGlass = ScaledGlass();
     drawingSurfaces.reducedHour = ReducedHand(skinSet.hourHand);
@@ -205,10 +209,8 @@ Image* DrawnHandImage(Image* hand) {
 }
 
 PixelRect HandBounds(double turn, Image* hand) {
-    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawingScale(),
-                                HandLengthFactor};
-    const auto p =
-        HandPoints(turn, imaging::ImageWidth(hand), imaging::ImageHeight(hand), geometry);
+    const auto p = HandPoints(turn, imaging::ImageWidth(hand), imaging::ImageHeight(hand),
+                              CurrentHandGeometry());
     // The fourth corner follows from the other three.
     const double xs[] = {p[0].X, p[1].X, p[2].X, p[1].X + p[2].X - p[0].X};
     const double ys[] = {p[0].Y, p[1].Y, p[2].Y, p[1].Y + p[2].Y - p[0].Y};

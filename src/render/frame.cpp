@@ -20,14 +20,6 @@ struct LastFrame {
     bool whole = false;  // the frame holds everything it should
 } lastFrame;
 
-void DrawHandImage(double turn, imaging::Graphics* target, imaging::Image* hand) {
-    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawingScale(),
-                                HandLengthFactor};
-    const auto points =
-        HandPoints(turn, imaging::ImageWidth(hand), imaging::ImageHeight(hand), geometry);
-    imaging::DrawImagePoints(target, DrawnHandImage(hand), points.data());
-}
-
 void RebuildBackground(const LocalTime& time) {
     imaging::Graphics* graphics = imaging::CreateImageGraphics(drawingSurfaces.backBuffer);
     imaging::SetInterpolationMode(graphics, imaging::kInterpolationHighQualityBicubic);
@@ -39,9 +31,9 @@ void RebuildBackground(const LocalTime& time) {
         imaging::DrawImageRectI(graphics, face, 0, 0, DrawingScale() * skinSet.faceWidth / 100,
                                 DrawingScale() * skinSet.faceHeight / 100);
     }
-    if (skinSet.hourHand != nullptr) DrawHandImage(HourTurn(time), graphics, skinSet.hourHand);
+    if (skinSet.hourHand != nullptr) DrawHand(HourTurn(time), graphics, skinSet.hourHand);
     if (skinSet.minuteHand != nullptr) {
-        DrawHandImage(StepTurn(MinuteStep(time)), graphics, skinSet.minuteHand);
+        DrawHand(StepTurn(MinuteStep(time)), graphics, skinSet.minuteHand);
     }
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
     drawingSurfaces.cachedBackground =
@@ -92,12 +84,7 @@ std::optional<Frame> ComposeDamagedArea(std::int32_t tick, bool whole, bool seco
     imaging::SetClipRect(frame, damage.x, damage.y, damage.width, damage.height);
     imaging::GraphicsClear(frame, 0);
     imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
-    if (secondShown) {
-        // Already at its drawn size: turning it needs no finer filter.
-        imaging::SetInterpolationMode(frame, imaging::kInterpolationBilinear);
-        DrawHandImage(StepTurn(tick), frame, skinSet.secondHand);
-        imaging::SetInterpolationMode(frame, imaging::kInterpolationHighQualityBicubic);
-    }
+    if (secondShown) DrawHand(StepTurn(tick), frame, skinSet.secondHand);
     if (glassShown && drawingSurfaces.scaledGlass != nullptr) {
         imaging::DrawImageRectI(frame, drawingSurfaces.scaledGlass, 0, 0, shown.width,
                                 shown.height);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/process.h"
+#include "render/fitted_surfaces.h"
 #include "render/frame.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
@@ -42,13 +43,15 @@ std::array<imaging::PointF, 3> HandPoints(double turn, double w, double h,
     }};
 }
 
+HandGeometry CurrentHandGeometry() {
+    return {skinSet.faceWidth, skinSet.faceHeight, DrawingScale(), HandLengthFactor};
+}
+
 void DrawHand(double turn, imaging::Graphics* target, imaging::Image* hand) {
     const double w = imaging::ImageWidth(hand);
     const double h = imaging::ImageHeight(hand);
-    const HandGeometry geometry{skinSet.faceWidth, skinSet.faceHeight, DrawingScale(),
-                                HandLengthFactor};
-    const auto points = HandPoints(turn, w, h, geometry);
-    imaging::DrawImagePoints(target, hand, points.data());
+    const auto points = HandPoints(turn, w, h, CurrentHandGeometry());
+    imaging::DrawImagePoints(target, DrawnHandImage(hand), points.data());
 }
 
 }  // namespace tickora

@@ -21,7 +21,12 @@ struct HandGeometry {
 std::array<imaging::PointF, 3> HandPoints(double turn, double w, double h,
                                           const HandGeometry& geometry);
 
-// Draws a present hand slot at this turn, with the loaded skin and settings.
+// The loaded skin's face and hand factor at the drawing scale.
+HandGeometry CurrentHandGeometry();
+
+// Draws a present hand slot at this turn, with the loaded skin and settings:
+// its geometry from the slot's image, its pixels from that image's reduced copy
+// where the surfaces hold one.
 void DrawHand(double turn, imaging::Graphics* target, imaging::Image* hand);
 
 }  // namespace tickora
