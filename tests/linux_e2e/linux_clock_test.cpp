@@ -20,89 +20,13 @@
 #include <string>
 #include <thread>
 
+#include "linux_e2e/clock_user.h"
 #include "linux_e2e/x_probe.h"
-
-extern char** environ;
 
 namespace tickora::linux_e2e {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr unsigned long kRootColour = 0x3366AA;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
-    std::vector<std::string> env;
-    // The extra entries replace those of the same name.
-    const auto named = [&](const std::string& entry) {
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        return std::any_of(extraEnv.begin(), extraEnv.end(),
-                           [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
-    };
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (!named(*entry)) env.emplace_back(*entry);
-    }
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> args, envp;
-    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    for (const auto& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
-    args.push_back(nullptr);
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data());
-    return pid;
-}
-
-// Exit status, or -1 when the process is still running after ten seconds.
-int WaitForExit(pid_t pid) {
-    int status = 0;
-    const bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10000);
-    if (!ended) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// A user of the clock: a home with config and runtime folders of its own.
-class ClockUser {
-  public:
-    ClockUser() {
-        gchar* folder = g_dir_make_tmp("tickora-clock-XXXXXX", nullptr);
-        home = folder;
-        g_free(folder);
-        fs::create_directories(home / "config");
-        fs::create_directories(home / "run");
-        fs::permissions(home / "run", fs::perms::owner_all);
-    }
-    ~ClockUser() { fs::remove_all(home); }
-    std::vector<std::string> Env() const {
-        return {"XDG_CONFIG_HOME=" + (home / "config").string(),
-                "XDG_RUNTIME_DIR=" + (home / "run").string(),
-                // GTK keeps memory until the process ends; leaks are checked elsewhere.
-                "ASAN_OPTIONS=detect_leaks=0"};
-    }
-    void StoreSettings(const std::string& lines) {
-        fs::create_directories(home / "config/tickora");
-        std::ofstream(home / "config/tickora/settings.ini") << "[Software\\Velmarck\\Tickora]\n"
-                                                            << lines;
-    }
-    std::string Settings() const { return ReadFile(home / "config/tickora/settings.ini"); }
-    fs::path AutostartEntry() const { return home / "config/autostart/tickora.desktop"; }
-
-    fs::path home;
-};
-
-void EndProcess(pid_t& pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    pid = -1;
-}
 
 class LinuxClock : public ::testing::TestWithParam<bool>, public ClockUser {
   protected:
