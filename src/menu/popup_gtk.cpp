@@ -87,12 +87,19 @@ struct OpenMenu {
     std::unique_ptr<PopupHost> host;
 } openMenu;
 
-void OnActivate(GtkMenuItem* item, gpointer) {
-    const auto id = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "command"));
-    if (!openMenu.host) return;
-    CarryOutCommand(id, *openMenu.host);
+gboolean CarryOutChosen(gpointer command) {
+    if (!openMenu.host) return G_SOURCE_REMOVE;
+    CarryOutCommand(GPOINTER_TO_UINT(command), *openMenu.host);
     // Every choice is on disk at once: a clock killed later loses none of them.
     SaveClockSettings();
+    return G_SOURCE_REMOVE;
+}
+
+// The command runs once the activation has returned, as on Windows once the
+// menu has: a modal note must not hold up whoever activated the item (an
+// assistive technology waits for the answer to its "click").
+void OnActivate(GtkMenuItem* item, gpointer) {
+    g_idle_add(&CarryOutChosen, g_object_get_data(G_OBJECT(item), "command"));
 }
 
 gboolean DestroyMenu(gpointer menu) {
