@@ -20,7 +20,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
+from gi.repository import Atspi, Gio, GLib  # noqa: E402
 
 CLOCK, RES = sys.argv[1], sys.argv[2]
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
@@ -251,10 +251,16 @@ def main():
                                env=environment)
         started.append(bus)
         os.environ["DISPLAY"] = display
-        wait_for("the accessibility bus", lambda: subprocess.run(
-            ["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
-             "/org/a11y/bus", "--method", "org.a11y.Bus.GetAddress"],
-            capture_output=True).returncode == 0)
+        session = Gio.bus_get_sync(Gio.BusType.SESSION)
+
+        def bus_answers():
+            try:
+                session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                  None, None, Gio.DBusCallFlags.NO_AUTO_START, 1000, None)
+                return True
+            except GLib.Error:
+                return False
+        wait_for("the accessibility bus", bus_answers)
         Atspi.init()
         for language in ("C", "de", "fr"):
             run_clock(scratch, language, environment, minute_boundary=language == "de")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the linux-release preset, unpacks it into a
 # scratch root as dpkg would install it, validates the menu entry, the
-# metainfo, the icons and the manual page, and starts the installed clock in an
-# Xvfb of its own with each bundled skin, found through $XDG_DATA_DIRS.
+# metainfo (both translated), the catalogues, the icons and the manual page,
+# and starts the installed clock in an Xvfb of its own with each bundled skin,
+# found through $XDG_DATA_DIRS, with its icon from the theme there.
 set -euo pipefail
 source_dir=$1
 cd "$source_dir"
@@ -23,7 +24,9 @@ run_logged() {
   "$@" >"$scratch/step.log" 2>&1 || { cat "$scratch/step.log"; echo "FAIL: $*"; exit 1; }
 }
 run_logged cmake --preset linux-release
-run_logged cmake --build --preset linux-release --target tickora tickora_manual
+# The whole preset, as the README builds it: the package's files, and the skin
+# tools and benchmarks the README shows under build/linux-release.
+run_logged cmake --build --preset linux-release
 run_logged cpack --config build/linux-release/CPackConfig.cmake -B "$scratch/out"
 deb=$(ls "$scratch"/out/tickora_*_amd64.deb)
 
@@ -47,6 +50,26 @@ done
 desktop-file-validate "$share/applications/$id.desktop" || problem "desktop-file-validate"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || problem "appstreamcli validate"
 zcat "$share/man/man1/tickora.1.gz" | grep -q '^\.TH TICKORA 1' || problem "manual page"
+zcat "$share/man/man1/tickora.1.gz" | grep -q -- '--version' || problem "the manual page has no --version"
+
+# Every language of po/LINGUAS: its compiled catalogue, and its texts in the
+# menu entry and the metainfo.
+for language in $(grep -E '^[a-zA-Z]' po/LINGUAS); do
+  catalogue=$share/locale/$language/LC_MESSAGES/tickora.mo
+  [[ $(msgunfmt "$catalogue" 2>/dev/null | grep -c '^msgid') -gt 20 ]] ||
+    problem "no catalogue $catalogue"
+  grep -q "^GenericName\[$language\]=" "$share/applications/$id.desktop" ||
+    problem "the menu entry has no GenericName[$language]"
+  grep -q "<summary xml:lang=\"$language\">" "$share/metainfo/$id.metainfo.xml" ||
+    problem "the metainfo has no summary in $language"
+done
+grep -q '^StartupWMClass=com.velmarck.tickora$' "$share/applications/$id.desktop" ||
+  problem "the menu entry has no StartupWMClass"
+# The installed clock finds its catalogues beside itself (../share/locale),
+# wherever it is installed; --help needs no display.
+usage=$(env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 LANGUAGE=fr "$root/usr/bin/tickora" --help) ||
+  problem "--help exits $?"
+[[ $usage == "Utilisation"* ]] || problem "LANGUAGE=fr tickora --help says: $usage"
 
 skins=$(cd "$source_dir/skins" && ls)
 [[ $(cd "$share/tickora/skins" && ls) == "$skins" ]] || problem "skins: $(ls "$share/tickora/skins")"
@@ -78,6 +101,15 @@ for skin in $skins; do
   done
   echo "$skin: window $got, face $want"
   [[ $got == "$want" ]] || problem "$skin: the installed clock's window is '$got', wanted $want"
+  # The desktop matches the window to the menu entry and shows the theme's icon.
+  if [[ -n $window ]]; then
+    class=$(xprop -id "$window" WM_CLASS)
+    [[ $class == 'WM_CLASS(STRING) = "com.velmarck.tickora", "com.velmarck.tickora"' ]] ||
+      problem "$skin: $class"
+    icons=$(xprop -id "$window" -notype 32c _NET_WM_ICON | head -c 200)
+    [[ $icons == "_NET_WM_ICON = 16, 16, "* || $icons == "_NET_WM_ICON = "[1-9]* ]] ||
+      problem "$skin: the window has no icon: $icons"
+  fi
   kill "$clock"
   wait "$clock" 2>/dev/null || true
   clock=
