@@ -37,14 +37,16 @@ int main(int argc, char** argv) {
     g_setenv("GDK_GL", "disable", FALSE);
     ChooseBackend();
     StartTranslations();
-    // Before GDK opens the display: it takes WM_CLASS from these.
+    // Before GDK opens the display: it takes the Wayland application id and
+    // WM_CLASS's name from the program name (and the class from it, capitalised,
+    // unless told otherwise after gtk_init).
     g_set_prgname(kAppId);
     g_set_application_name("Tickora");
-    gdk_set_program_class(kAppId);
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "tickora: cannot open the display\n");
         return 1;
     }
+    gdk_set_program_class(kAppId);
     const std::uintptr_t imagingToken = imaging::StartImaging();
     LoadSettings();
     LoadSkin();

@@ -50,7 +50,7 @@ done
 desktop-file-validate "$share/applications/$id.desktop" || problem "desktop-file-validate"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || problem "appstreamcli validate"
 zcat "$share/man/man1/tickora.1.gz" | grep -q '^\.TH TICKORA 1' || problem "manual page"
-zcat "$share/man/man1/tickora.1.gz" | grep -q -- '--version' || problem "the manual page has no --version"
+zcat "$share/man/man1/tickora.1.gz" | grep -qF '\-\-version' || problem "the manual page has no --version"
 
 # Every language of po/LINGUAS: its compiled catalogue, and its texts in the
 # menu entry and the metainfo.
@@ -76,7 +76,9 @@ skins=$(cd "$source_dir/skins" && ls)
 
 # The installed clock, as a user's session starts it: the window takes each
 # skin's face size (Scale is 100 by default), which only a skin found through
-# the XDG data folders can give it.
+# the XDG data folders can give it. /usr/share comes last, as the system's
+# hicolor theme (its index) is there, while the clock's icon is only in the
+# package.
 start_xvfb "$scratch"
 face_size() {
   python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"
@@ -87,7 +89,7 @@ for skin in $skins; do
   chmod 700 "$home/run"
   printf '[Software\\Velmarck\\Tickora]\nSkin=sz:%s\n' "$skin" >"$home/config/tickora/settings.ini"
   XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run XDG_DATA_HOME=$home/data \
-    XDG_DATA_DIRS=$root/usr/share GDK_GL=disable "$root/usr/bin/tickora" &
+    XDG_DATA_DIRS=$root/usr/share:/usr/share GDK_GL=disable "$root/usr/bin/tickora" &
   clock=$!
   window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$clock" --name '^Tickora$' |
            head -n 1) || true
