@@ -108,7 +108,8 @@ for skin in $skins; do
     class=$(xprop -id "$window" WM_CLASS)
     [[ $class == 'WM_CLASS(STRING) = "com.velmarck.tickora", "com.velmarck.tickora"' ]] ||
       problem "$skin: $class"
-    icons=$(xprop -id "$window" -notype 32c _NET_WM_ICON | head -c 200)
+    icons=$(xprop -id "$window" -notype 32c _NET_WM_ICON)
+    icons=${icons:0:200}
     [[ $icons == "_NET_WM_ICON = 16, 16, "* || $icons == "_NET_WM_ICON = "[1-9]* ]] ||
       problem "$skin: the window has no icon: $icons"
   fi
