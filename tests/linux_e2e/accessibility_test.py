@@ -4,9 +4,9 @@
 Run inside a private session bus (ctest starts it with dbus-run-session):
     accessibility_test.py CLOCK RES_DIR
 Starts an Xvfb and the accessibility bus of its own, then the clock three times
-(LANGUAGE=C, de, fr) with its time frozen by libfaketime, and reads through the
-accessibility bus what a screen reader reads: the window's name, the menu's
-items and the pass-through note. The German clock is then moved on to the next
+(LANGUAGE=C in an American locale, de, fr) with its time frozen by libfaketime,
+and reads through the accessibility bus what a screen reader reads: the
+window's name, the menu's items and the pass-through note. The German clock is then moved on to the next
 minute, and its window must be renamed once, and only once.
 """
 import os
@@ -31,6 +31,9 @@ EXPECTED = {
         "menu": ["Scale", "Transparency", "Skin", "Mouse Pass Through", "Always on Top", "Glass",
                  "Seconds", "Exit"],
         "internal": "Internal",
+        # An American locale's time format is a 12-hour one.
+        "locale": "en_US.UTF-8",
+        "name": "Tickora, 10:08 AM",
         "note": 'NOTE! You can deactivate "Mouse Pass Through" mode by selecting Tickora with '
                 "ALT+TAB, or by starting Tickora again!",
     },
@@ -38,6 +41,8 @@ EXPECTED = {
         "menu": ["Größe", "Transparenz", "Skin", "Mausklicks durchlassen", "Immer im Vordergrund",
                  "Glas", "Sekunden", "Beenden"],
         "internal": "Intern",
+        "locale": "C.UTF-8",
+        "name": "Tickora, 10:08",
         "note": "HINWEIS! Sie können „Mausklicks durchlassen“ ausschalten, indem Sie Tickora mit "
                 "ALT+TAB auswählen oder Tickora erneut starten!",
     },
@@ -45,6 +50,8 @@ EXPECTED = {
         "menu": ["Taille", "Transparence", "Habillage", "Laisser passer les clics",
                  "Toujours au premier plan", "Verre", "Secondes", "Quitter"],
         "internal": "Interne",
+        "locale": "C.UTF-8",
+        "name": "Tickora, 10:08",
         "note": "REMARQUE\u00a0! Vous pouvez désactiver le mode «\u00a0Laisser passer les "
                 "clics\u00a0» en sélectionnant Tickora avec ALT+TAB, ou en relançant Tickora\u00a0!",
     },
@@ -121,7 +128,7 @@ def menu_items(menu):
     return [c for c in children(menu) if c is not None and c.get_role() != Atspi.Role.SEPARATOR]
 
 
-def start_clock(scratch, language, timestamp_file, environment):
+def start_clock(scratch, language, locale, timestamp_file, environment):
     home = os.path.join(scratch, "home-" + language)
     skins = os.path.join(home, "data", "tickora", "skins", "Exit")
     os.makedirs(skins)
@@ -133,7 +140,8 @@ def start_clock(scratch, language, timestamp_file, environment):
         settings.write("[Software\\Velmarck\\Tickora]\nPosX=dword:00000064\nPosY=dword:00000064\n")
     env = dict(environment)
     env.update({
-        "LANG": "C.UTF-8", "LANGUAGE": language, "TZ": "UTC",
+        "LANG": locale, "LANGUAGE": language, "TZ": "UTC",
+        "LOCPATH": os.path.join(scratch, "locales"),
         "XDG_CONFIG_HOME": os.path.join(home, "config"),
         "XDG_DATA_HOME": os.path.join(home, "data"),
         "XDG_DATA_DIRS": os.path.join(home, "nothing"),
@@ -179,11 +187,11 @@ def run_clock(scratch, language, environment, minute_boundary):
     expected = EXPECTED[language]
     stamp = os.path.join(scratch, "time-" + language)
     set_time(stamp, "2026-12-07 10:08:59")
-    clock = start_clock(scratch, language, stamp, environment)
+    clock = start_clock(scratch, language, expected["locale"], stamp, environment)
     try:
         app = wait_for("the clock on the accessibility bus", lambda: clock_application(clock.pid))
         frame = wait_for("the clock's frame", lambda: clock_frame(app))
-        check(fresh_name(frame) == "Tickora, 10:08",
+        check(fresh_name(frame) == expected["name"],
               f"{language}: the window is named {fresh_name(frame)!r}")
         renames = []
         # Only what the event carries: asking the clock from inside the
@@ -261,6 +269,12 @@ def main():
             except GLib.Error:
                 return False
         wait_for("the accessibility bus", bus_answers)
+        # The locales the clocks run in, made in the scratch folder (LOCPATH).
+        locales = os.path.join(scratch, "locales")
+        os.makedirs(locales)
+        for name, source in (("en_US.UTF-8", "en_US"), ("C.UTF-8", "C")):
+            subprocess.run(["localedef", "-i", source, "-f", "UTF-8",
+                            os.path.join(locales, name)], check=True)
         Atspi.init()
         for language in ("C", "de", "fr"):
             run_clock(scratch, language, environment, minute_boundary=language == "de")
