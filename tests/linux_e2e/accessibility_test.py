@@ -120,10 +120,6 @@ def clock_frame(app):
     return frames[0] if frames else None
 
 
-def item_label(item):
-    return item.get_name()
-
-
 def menu_items(menu):
     return [c for c in children(menu) if c is not None and c.get_role() != Atspi.Role.SEPARATOR]
 
@@ -203,18 +199,18 @@ def run_clock(scratch, language, environment, minute_boundary):
 
         menu = open_menu(clock, app)
         items = menu_items(menu)
-        check([item_label(i) for i in items] == expected["menu"],
-              f"{language}: menu {[item_label(i) for i in items]}")
-        by_label = {item_label(i): i for i in items}
+        check([i.get_name() for i in items] == expected["menu"],
+              f"{language}: menu {[i.get_name() for i in items]}")
+        by_label = {i.get_name(): i for i in items}
         scale = by_label.get(expected["menu"][0])
         skin = by_label.get(expected["menu"][2])
         if scale is not None:
-            check("100%" in [item_label(i) for i in menu_items(scale)],
-                  f"{language}: scale items {[item_label(i) for i in menu_items(scale)]}")
+            check("100%" in [i.get_name() for i in menu_items(scale)],
+                  f"{language}: scale items {[i.get_name() for i in menu_items(scale)]}")
         if skin is not None:
             # A skin folder called "Exit" keeps its name in every language.
-            check([item_label(i) for i in menu_items(skin)] == [expected["internal"], "Exit"],
-                  f"{language}: skin items {[item_label(i) for i in menu_items(skin)]}")
+            check([i.get_name() for i in menu_items(skin)] == [expected["internal"], "Exit"],
+                  f"{language}: skin items {[i.get_name() for i in menu_items(skin)]}")
 
         pass_through = by_label.get(expected["menu"][3])
         if check(pass_through is not None, f"{language}: no pass-through item"):
