@@ -1,7 +1,8 @@
 // What a screen reader finds of the clock window: a frame named after the time
 // the clock shows ("Tickora, 10:08", in the user's language and clock format),
 // renamed when the minute changes and no more often, so a screen reader does
-// not chatter; a description that tells how to reach the menu.
+// not chatter; a description that tells how to reach the menu. (GTK names the
+// application itself after the program name, the application id.)
 #pragma once
 
 #include <gtk/gtk.h>
