@@ -1,6 +1,7 @@
 # What an installation holds and the package made from it: on Windows a zip of
 # Tickora.exe, its Skins folder and a README; on Linux the clock, its skins,
-# menu entry, icons, AppStream metainfo and manual page, as a Debian package.
+# menu entry, icons, AppStream metainfo, message catalogues and manual page, as
+# a Debian package.
 set(TICKORA_APP_ID com.velmarck.tickora)
 set(TICKORA_HOMEPAGE "https://velmarck.example/tickora" CACHE STRING
     "Where the project's pages and screenshot are published")
@@ -30,17 +31,39 @@ else()
   include(GNUInstallDirs)
   install(TARGETS tickora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/skins/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tickora/skins)
-  install(FILES ${packaging}/linux/${TICKORA_APP_ID}.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The menu entry and the metainfo carry the translations of every catalogue
+  # (po/LINGUAS); the catalogues go to the locale folders, where the installed
+  # clock finds them (../share/locale from its own folder).
+  find_program(MSGFMT msgfmt REQUIRED)
+  set(po_files)
+  foreach(language ${TICKORA_LANGUAGES})
+    list(APPEND po_files ${CMAKE_SOURCE_DIR}/po/${language}.po)
+    install(FILES ${TICKORA_LOCALE_BUILD_DIR}/${language}/LC_MESSAGES/tickora.mo
+            DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${language}/LC_MESSAGES)
+  endforeach()
+  set(desktop_entry ${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.desktop)
+  add_custom_command(OUTPUT ${desktop_entry}
+    COMMAND ${MSGFMT} --desktop --template=${packaging}/linux/${TICKORA_APP_ID}.desktop.in
+            -d ${CMAKE_SOURCE_DIR}/po --output-file=${desktop_entry}
+    DEPENDS ${packaging}/linux/${TICKORA_APP_ID}.desktop.in ${po_files} ${CMAKE_SOURCE_DIR}/po/LINGUAS
+    VERBATIM)
+  configure_file(${packaging}/linux/${TICKORA_APP_ID}.metainfo.xml.in
+                 ${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml.in @ONLY)
+  set(metainfo ${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml)
+  add_custom_command(OUTPUT ${metainfo}
+    COMMAND ${MSGFMT} --xml --template=${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml.in
+            -d ${CMAKE_SOURCE_DIR}/po --output-file=${metainfo}
+    DEPENDS ${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml.in ${po_files}
+            ${CMAKE_SOURCE_DIR}/po/LINGUAS
+    VERBATIM)
+  add_custom_target(tickora_menu_entry ALL DEPENDS ${desktop_entry} ${metainfo})
+  install(FILES ${desktop_entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   foreach(size 16 32 48 64 128 256)
     install(FILES ${packaging}/linux/icons/${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME ${TICKORA_APP_ID}.png)
   endforeach()
-  configure_file(${packaging}/linux/${TICKORA_APP_ID}.metainfo.xml
-                 ${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   # Manual pages are installed compressed; -n keeps the archive free of dates.
   set(manual ${CMAKE_BINARY_DIR}/tickora.1.gz)
   add_custom_command(OUTPUT ${manual}

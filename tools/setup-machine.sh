@@ -11,6 +11,7 @@ TICKORA_PACKAGES=(
   libgtk-layer-shell-dev libwayland-dev libwayland-bin sway xwayland grim weston util-linux passwd
   appstream desktop-file-utils dpkg-dev
   faketime i3-wm openbox xserver-xephyr gettext at-spi2-core dbus python3-gi gir1.2-atspi-2.0
+  locales
 )
 
 ensure_packages() {

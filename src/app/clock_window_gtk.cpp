@@ -2,7 +2,9 @@
 
 #include <optional>
 
+#include "app/accessibility_gtk.h"
 #include "app/desktop_gtk.h"
+#include "app/i18n_gtk.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "render/clock_positions.h"
@@ -219,6 +221,9 @@ GtkWidget* CreateClockWindow() {
     if (window == nullptr) return nullptr;
     GtkWindow* gtkWindow = GTK_WINDOW(window);
     gtk_window_set_title(gtkWindow, "Tickora");
+    // The icon from the theme, for the window switcher and _NET_WM_ICON.
+    gtk_window_set_default_icon_name(kAppId);
+    DescribeClockWindow(window);
     gtk_window_set_decorated(gtkWindow, FALSE);
     gtk_window_set_resizable(gtkWindow, FALSE);
     gtk_widget_set_app_paintable(window, TRUE);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/i18n_gtk.h"
 #include "app/session_gtk.h"
 #include "settings/settings.h"
 
@@ -202,11 +203,13 @@ void ForgetMouseCallBack() {
 const char* PassThroughNoteText() {
     if (CurrentDesktop() == Desktop::LayerShell) {
         // Layer surfaces are in no window switcher.
-        return "NOTE! You can deactivate \"Mouse Pass Through\" mode by starting Tickora "
-               "again: the running clock then takes the mouse until it next loses the focus.";
+        return _(
+            "NOTE! You can deactivate \"Mouse Pass Through\" mode by starting Tickora "
+            "again: the running clock then takes the mouse until it next loses the focus.");
     }
-    return "NOTE! You can deactivate \"Mouse Pass Through\" mode by selecting Tickora "
-           "with ALT+TAB, or by starting Tickora again!";
+    return _(
+        "NOTE! You can deactivate \"Mouse Pass Through\" mode by selecting Tickora "
+        "with ALT+TAB, or by starting Tickora again!");
 }
 
 }  // namespace tickora

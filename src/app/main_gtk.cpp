@@ -4,9 +4,12 @@
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "app/clock_window_gtk.h"
+#include "app/command_line_gtk.h"
 #include "app/desktop_gtk.h"
+#include "app/i18n_gtk.h"
 #include "app/session_gtk.h"
 #include "app/single_instance.h"
 #include "app/window_mode.h"
@@ -18,6 +21,9 @@
 using namespace tickora;
 
 int main(int argc, char** argv) {
+    // --help and --version answer without a display, and without a word to a
+    // running clock.
+    if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
     // Before anything else: a session may end at any moment of the start.
     WatchSignals();
     if (!ClaimSingleInstance()) return 0;
@@ -30,10 +36,17 @@ int main(int argc, char** argv) {
     // megabytes) to probe it. A setting of the user's own is left alone.
     g_setenv("GDK_GL", "disable", FALSE);
     ChooseBackend();
+    StartTranslations();
+    // Before GDK opens the display: it takes the Wayland application id and
+    // WM_CLASS's name from the program name (and the class from it, capitalised,
+    // unless told otherwise after gtk_init).
+    g_set_prgname(kAppId);
+    g_set_application_name("Tickora");
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "tickora: cannot open the display\n");
         return 1;
     }
+    gdk_set_program_class(kAppId);
     const std::uintptr_t imagingToken = imaging::StartImaging();
     LoadSettings();
     LoadSkin();

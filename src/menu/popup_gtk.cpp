@@ -1,11 +1,14 @@
 // The context menu as a GtkMenu: the portable model with check items,
-// submenus, separators and insensitive items; labels are shown literally.
+// submenus, separators and insensitive items. The model's fixed English texts
+// are translated here (the English text is the message id); percent items and
+// skin names are shown literally.
 #include <gtk/gtk.h>
 
 #include <memory>
 #include <string>
 
 #include "app/desktop_gtk.h"
+#include "app/i18n_gtk.h"
 #include "app/session_gtk.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
@@ -21,6 +24,31 @@ std::string Utf8(const std::u16string& text) {
     std::string result = utf8 != nullptr ? utf8 : "";
     g_free(utf8);
     return result;
+}
+
+// The fixed texts of the portable model (menu/menu_model.cpp), listed here so
+// that xgettext finds them for the template.
+[[maybe_unused]] constexpr const char* kFixedTexts[] = {
+    N_("Scale"),
+    N_("Transparency"),
+    N_("Skin"),
+    N_("Internal"),
+    N_("Mouse Pass Through"),
+    N_("Always on Top"),
+    N_("Glass"),
+    N_("Seconds"),
+    N_("Exit"),
+};
+
+// Submenu titles and the fixed commands are translated; percent items and skin
+// names (a skin folder may well be called "Exit") never are. Told by the
+// command identifier, not by the text.
+std::string Label(const MenuItem& item) {
+    const std::string text = Utf8(item.text);
+    const bool fixed = item.kind == MenuItemKind::Submenu ||
+                       (item.kind == MenuItemKind::Command &&
+                        (item.id < IDM_ALPHA_BASE || item.id == IDM_SKIN_INTERNAL));
+    return fixed && !text.empty() ? gettext(text.c_str()) : text;
 }
 
 class PopupHost : public MenuHost {
@@ -59,12 +87,19 @@ struct OpenMenu {
     std::unique_ptr<PopupHost> host;
 } openMenu;
 
-void OnActivate(GtkMenuItem* item, gpointer) {
-    const auto id = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "command"));
-    if (!openMenu.host) return;
-    CarryOutCommand(id, *openMenu.host);
+gboolean CarryOutChosen(gpointer command) {
+    if (!openMenu.host) return G_SOURCE_REMOVE;
+    CarryOutCommand(GPOINTER_TO_UINT(command), *openMenu.host);
     // Every choice is on disk at once: a clock killed later loses none of them.
     SaveClockSettings();
+    return G_SOURCE_REMOVE;
+}
+
+// The command runs once the activation has returned, as on Windows once the
+// menu has: a modal note must not hold up whoever activated the item (an
+// assistive technology waits for the answer to its "click").
+void OnActivate(GtkMenuItem* item, gpointer) {
+    g_idle_add(&CarryOutChosen, g_object_get_data(G_OBJECT(item), "command"));
 }
 
 gboolean DestroyMenu(gpointer menu) {
@@ -83,7 +118,7 @@ GtkWidget* Build(const Menu& items) {
     GtkWidget* menu = gtk_menu_new();
     for (const MenuItem& item : items) {
         GtkWidget* entry = nullptr;
-        const std::string label = Utf8(item.text);
+        const std::string label = Label(item);
         if (item.kind == MenuItemKind::Separator) {
             entry = gtk_separator_menu_item_new();
         } else if (item.kind == MenuItemKind::Submenu) {
