@@ -58,11 +58,42 @@ TEST(ClockPositions, QuarterPositionsAreExact) {
     }
 }
 
-TEST(ClockPositions, ResetForgetsBothMemories) {
-    clockPositions = ClockPositions{12, 34};
+TEST(ClockPositions, ResetForgetsEveryMemory) {
+    clockPositions = ClockPositions{12, 34, 56};
     ResetClockPositions();
     EXPECT_EQ(clockPositions.lastSecondTick, -1);
     EXPECT_EQ(clockPositions.lastMinuteStep, -1);
+    EXPECT_EQ(clockPositions.lastHourPosition, -1);
+}
+
+// The memory of a background drawn at this time.
+ClockPositions DrawnAt(const LocalTime& time) {
+    return ClockPositions{SecondTick(time), MinuteStep(time), HourPosition(time)};
+}
+
+TEST(ClockPositions, BackgroundIsDrawnAgainWhenTheStepOrTheHourHandMoves) {
+    const ClockPositions drawn = DrawnAt(At(10, 15, 3, 0));
+    EXPECT_FALSE(BackgroundMoved(drawn, At(10, 15, 3, 0)));
+    EXPECT_FALSE(BackgroundMoved(drawn, At(10, 15, 4, 999))) << "within the step";
+    EXPECT_TRUE(BackgroundMoved(drawn, At(10, 15, 5, 0))) << "the next step";
+    EXPECT_TRUE(BackgroundMoved(drawn, At(10, 16, 3, 0))) << "a minute on";
+    // The wall clock set an hour on, or back, or a day on: the step stays.
+    EXPECT_TRUE(BackgroundMoved(drawn, At(11, 15, 3, 500)));
+    EXPECT_TRUE(BackgroundMoved(drawn, At(9, 15, 3, 0)));
+    EXPECT_TRUE(BackgroundMoved(DrawnAt(At(23, 59, 0, 0)), At(0, 59, 0, 0)));
+    EXPECT_FALSE(BackgroundMoved(DrawnAt(At(0, 0, 0, 0)), At(0, 0, 0, 0)));
+    EXPECT_TRUE(BackgroundMoved(ClockPositions{}, At(0, 0, 0, 0))) << "nothing drawn yet";
+}
+
+TEST(ClockPositions, ZoneChangeMovesTheBackgroundAsItsLocalHourDoes) {
+    // 01:30:02 UTC shown first; the zone becomes UTC+9, then UTC+5:30.
+    const LocalTime utc = At(1, 30, 2, 0);
+    const ClockPositions drawn = DrawnAt(utc);
+    const LocalTime tokyo = At(10, 30, 2, 40);
+    EXPECT_EQ(MinuteStep(tokyo), drawn.lastMinuteStep) << "only the hour differs";
+    EXPECT_TRUE(BackgroundMoved(drawn, tokyo));
+    EXPECT_TRUE(BackgroundMoved(DrawnAt(tokyo), At(7, 0, 2, 80)));
+    EXPECT_FALSE(BackgroundMoved(DrawnAt(tokyo), At(10, 30, 3, 0))) << "back in steady running";
 }
 
 LocalTime FixedNoon() {

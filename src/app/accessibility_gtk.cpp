@@ -93,4 +93,10 @@ void DescribeClockWindow(GtkWidget* window) {
     OnMinute(nullptr);
 }
 
+void NameAfterTimeChange() {
+    if (named.window == nullptr) return;
+    if (named.timer != 0) g_source_remove(named.timer);
+    OnMinute(nullptr);
+}
+
 }  // namespace tickora

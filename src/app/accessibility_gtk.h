@@ -12,5 +12,8 @@ namespace tickora {
 // Gives the window its accessible role, name and description, and keeps the
 // name on the minute until the window is destroyed.
 void DescribeClockWindow(GtkWidget* window);
+// The local time jumped (clock set, zone changed, resume): the name follows at
+// once, and the minute timer counts from the new time.
+void NameAfterTimeChange();
 
 }  // namespace tickora

@@ -1,10 +1,12 @@
 #include "app/clock_window_gtk.h"
 
+#include <memory>
 #include <optional>
 
 #include "app/accessibility_gtk.h"
 #include "app/desktop_gtk.h"
 #include "app/i18n_gtk.h"
+#include "app/time_changes_gtk.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "render/clock_positions.h"
@@ -204,14 +206,26 @@ void OnCompositedChanged(GdkScreen*, gpointer window) {
     gtk_widget_queue_draw(static_cast<GtkWidget*>(window));
 }
 
+guint frameTimer = 0;  // the pending frame timeout
+std::unique_ptr<TimeChangeWatch> timeChanges;
+
 // Sleeps until the hands can next stand elsewhere: the next tick of the
 // second hand, or the next five-second step when it is not shown.
 gboolean OnFrameTimer(gpointer window) {
     Present(static_cast<GtkWidget*>(window), RenderClock());
     const bool secondHandShown = skinSet.secondHand != nullptr && clockSettings.ShowSeconds;
     const auto delay = MillisecondsToNextChange(ReadLocalTime(), secondHandShown);
-    g_timeout_add(static_cast<guint>(delay), &OnFrameTimer, window);
+    frameTimer = g_timeout_add(static_cast<guint>(delay), &OnFrameTimer, window);
     return G_SOURCE_REMOVE;
+}
+
+// The local time jumped: a frame at once, and the sleep counted again from the
+// new time (the pending one was counted from the old).
+void OnTimeChanged(gpointer window) {
+    clockPositions.lastSecondTick = -1;
+    if (frameTimer != 0) g_source_remove(frameTimer);
+    OnFrameTimer(window);
+    NameAfterTimeChange();
 }
 
 }  // namespace
@@ -254,7 +268,8 @@ GtkWidget* CreateClockWindow() {
 }
 
 void StartFrameTimer(GtkWidget* window) {
-    g_timeout_add(10, &OnFrameTimer, window);
+    frameTimer = g_timeout_add(10, &OnFrameTimer, window);
+    timeChanges = std::make_unique<TimeChangeWatch>(&OnTimeChanged, window);
 }
 
 }  // namespace tickora

@@ -9,7 +9,8 @@ namespace tickora {
 // Creates the window at PosX, PosY with the scaled face size, hooks its events
 // and makes it the presentation of every frame; nullptr when it cannot be made.
 GtkWidget* CreateClockWindow();
-// Arms the frame timer: a first tick after 10 ms, then 20 ms after each attempt.
+// Arms the frame timer: a first tick after 10 ms, then one when the hands can next
+// change, and at once when the local time jumps (a new zone, the clock set).
 void StartFrameTimer(GtkWidget* window);
 
 }  // namespace tickora

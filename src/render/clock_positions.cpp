@@ -32,6 +32,14 @@ double HourTurn(const LocalTime& time) {
            static_cast<double>(minute) * kSevenHundredTwentieth;
 }
 
+std::int32_t HourPosition(const LocalTime& time) {
+    return std::int32_t{time.wHour} * 60 + std::int32_t{time.wMinute};
+}
+
+bool BackgroundMoved(const ClockPositions& drawn, const LocalTime& time) {
+    return MinuteStep(time) != drawn.lastMinuteStep || HourPosition(time) != drawn.lastHourPosition;
+}
+
 double StepTurn(std::int32_t step) {
     return static_cast<double>(step) * kSevenHundredTwentieth;
 }
@@ -50,6 +58,7 @@ std::int32_t MillisecondsToNextChange(const LocalTime& time, bool secondHandShow
 void ResetClockPositions() {
     clockPositions.lastSecondTick = -1;
     clockPositions.lastMinuteStep = -1;
+    clockPositions.lastHourPosition = -1;
 }
 
 LocalTime ReadLocalTime() {

@@ -18,6 +18,8 @@ struct ClockPositions {
     // -1: nothing drawn yet; never equal to a computed position (0..719).
     std::int32_t lastSecondTick = -1;
     std::int32_t lastMinuteStep = -1;
+    // Where the hour hand stood (HourPosition) when the background was drawn.
+    std::int32_t lastHourPosition = -1;
 };
 
 extern ClockPositions clockPositions;
@@ -28,6 +30,14 @@ std::int32_t SecondTick(const LocalTime& time);
 std::int32_t MinuteStep(const LocalTime& time);
 // The hour hand's turn, 0 <= turn < 2 (hours are not reduced modulo 12).
 double HourTurn(const LocalTime& time);
+// What the hour hand's turn depends on, as one number: hour * 60 + minute, 0..1439.
+std::int32_t HourPosition(const LocalTime& time);
+
+// Whether the background (face, hour and minute hands) must be drawn again for
+// this time. The step of the minute hand changes in normal running; a jump of
+// the wall clock or the time zone by whole hours leaves the step as it was and
+// moves the hour hand alone.
+bool BackgroundMoved(const ClockPositions& drawn, const LocalTime& time);
 
 // Turn of the second or minute hand for a position of 0..719.
 double StepTurn(std::int32_t step);

@@ -168,9 +168,9 @@ std::optional<Frame> RenderClock() {
 
     bool rebuilt = false;
     if (skinSet.hourHand != nullptr || skinSet.minuteHand != nullptr) {
-        const std::int32_t step = MinuteStep(time);
-        if (step != clockPositions.lastMinuteStep) {
-            clockPositions.lastMinuteStep = step;
+        if (BackgroundMoved(clockPositions, time)) {
+            clockPositions.lastMinuteStep = MinuteStep(time);
+            clockPositions.lastHourPosition = HourPosition(time);
             if (drawingSurfaces.backBuffer != nullptr) RebuildBackground(time);
             rebuilt = true;
         }
