@@ -187,6 +187,13 @@ TEST_F(KeyFileStore, ALinkedFileIsWrittenWhereTheLinkPoints) {
     EXPECT_TRUE(g_file_test(Path().c_str(), G_FILE_TEST_IS_SYMLINK));
     EXPECT_NE(ReadFile(kept).find("Scale=dword:00000050"), std::string::npos);
     EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Scale", 0), 80);
+
+    // An unreadable file there is kept beside itself; the link stays.
+    std::ofstream(kept, std::ios::binary) << "[broken";
+    WriteRegDword(kRoot, kSettingsKey, u"Scale", 90);
+    EXPECT_TRUE(g_file_test(Path().c_str(), G_FILE_TEST_IS_SYMLINK));
+    EXPECT_EQ(ReadFile(kept + ".corrupt"), "[broken");
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Scale", 0), 90);
 }
 
 TEST_F(KeyFileStore, GoodEntriesBesideABadOneAreKept) {

@@ -86,30 +86,6 @@ bool Fail(std::string* error, const std::string& what, int number) {
     return false;
 }
 
-// Follows symbolic links to the name that is to be written: a name that is not
-// a link, or one that does not exist yet (a link may name a file to come).
-bool FollowLinks(std::string& path, std::string* error) {
-    // As many links as the kernel follows in one path.
-    for (int hop = 0; hop < 40; ++hop) {
-        GStatBuf info;
-        if (g_lstat(path.c_str(), &info) != 0) {
-            return errno == ENOENT ? true : Fail(error, path, errno);
-        }
-        if (!S_ISLNK(info.st_mode)) return true;
-        char target[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
-        if (length < 0) return Fail(error, path, errno);
-        target[length] = '\0';
-        if (target[0] == '/') {
-            path = target;
-        } else {
-            GString_ folder{g_path_get_dirname(path.c_str())};
-            path = std::string(folder.get()) + "/" + target;
-        }
-    }
-    return Fail(error, path, ELOOP);
-}
-
 bool WriteThrough(const std::string& path, std::string_view contents, std::string* error) {
     // No O_CREAT: should the name have changed since it was looked at, nothing
     // new is made; a FIFO waits here for its reader.
@@ -142,6 +118,28 @@ bool ReplaceAtomically(const std::string& path, std::string_view contents, int m
 }
 
 }  // namespace
+
+bool FollowLinks(std::string& path, std::string* error) {
+    // As many links as the kernel follows in one path.
+    for (int hop = 0; hop < 40; ++hop) {
+        GStatBuf info;
+        if (g_lstat(path.c_str(), &info) != 0) {
+            return errno == ENOENT ? true : Fail(error, path, errno);
+        }
+        if (!S_ISLNK(info.st_mode)) return true;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+        if (length < 0) return Fail(error, path, errno);
+        target[length] = '\0';
+        if (target[0] == '/') {
+            path = target;
+        } else {
+            GString_ folder{g_path_get_dirname(path.c_str())};
+            path = std::string(folder.get()) + "/" + target;
+        }
+    }
+    return Fail(error, path, ELOOP);
+}
 
 bool WriteAll(int fd, std::string_view contents, std::string* error) {
     while (!contents.empty()) {

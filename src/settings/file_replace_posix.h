@@ -24,6 +24,11 @@ namespace tickora {
 bool ReplaceFile(const std::string& path, std::string_view contents, int mode,
                  std::string* error = nullptr);
 
+// Follows symbolic links, link after link, to the name that is to be written:
+// one that is not a link, or one that does not exist yet (a link may name a
+// file to come). False, with error saying why, on a loop or an unreadable link.
+bool FollowLinks(std::string& path, std::string* error = nullptr);
+
 // Writes all of contents to an open descriptor (standard output, a device).
 bool WriteAll(int fd, std::string_view contents, std::string* error);
 

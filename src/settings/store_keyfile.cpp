@@ -7,10 +7,10 @@
 // Every primitive reads the file afresh and every change rewrites it atomically
 // (temporary file, fsync, rename) with mode 0600, so a killed clock leaves either
 // the old file or the new one; temporary files that a killed clock left are
-// removed at the next write. A file that cannot be read as a key file, or that
-// holds entries that do not decode, is moved aside to a free name
-// (settings.ini.corrupt, settings.ini.corrupt.2, ...) before the first write
-// replaces it.
+// removed at the next write. A file that cannot be read as a key file (a NUL
+// anywhere included), or that holds entries that do not decode or an entry
+// twice, is moved aside whole to a free name (settings.ini.corrupt,
+// settings.ini.corrupt.2, ...) before the first write replaces it.
 #include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -288,8 +288,12 @@ bool MoveAside(const std::string& path) {
 
 long SaveStore(const Store& store) {
     const std::string path = StoreFilePath();
+    // Settings linked from elsewhere are kept there: the unreadable file goes
+    // aside beside itself, and the link stays for the file that replaces it.
+    std::string target = path;
+    if (!FollowLinks(target)) return kCannotWrite;
     // With no free name the unreadable file stays where it is, unwritten.
-    if (store.damaged && g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(path)) {
+    if (store.damaged && g_file_test(target.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(target)) {
         return kCannotWrite;
     }
     gsize length = 0;
