@@ -156,6 +156,10 @@ bool WriteAll(int fd, std::string_view contents, std::string* error) {
 bool ReplaceFile(const std::string& path, std::string_view contents, int mode, std::string* error) {
     GString_ folder{g_path_get_dirname(path.c_str())};
     if (g_mkdir_with_parents(folder.get(), 0700) != 0) return Fail(error, folder.get(), errno);
+    return WriteOutput(path, contents, mode, error);
+}
+
+bool WriteOutput(const std::string& path, std::string_view contents, int mode, std::string* error) {
     std::string target = path;
     if (!FollowLinks(target, error)) return false;
     GStatBuf info;

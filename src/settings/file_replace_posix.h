@@ -14,13 +14,17 @@
 
 namespace tickora {
 
-// Makes the folder of path if needed (mode 0700) and writes contents there by the
-// rule above; a new or replaced file gets this mode. Before an atomic replace it
-// removes the temporary files that earlier writes of the same file left when
-// the clock was killed in the middle of one: the names GLib gives them, the
-// file's name, a dot and six letters or digits. False, with error saying why,
-// when the contents could not all be written; an earlier regular file is then
-// untouched.
+// Writes contents to path by the rule above; a new or replaced file gets this
+// mode. Before an atomic replace it removes the temporary files that earlier
+// writes of the same file left when the clock was killed in the middle of one:
+// the names GLib gives them, the file's name, a dot and six letters or digits.
+// False, with error saying why, when the contents could not all be written; an
+// earlier regular file is then untouched.
+bool WriteOutput(const std::string& path, std::string_view contents, int mode,
+                 std::string* error = nullptr);
+
+// As WriteOutput, making the folder of path first if needed (mode 0700): for
+// the clock's own files, whose folders may not exist yet.
 bool ReplaceFile(const std::string& path, std::string_view contents, int mode,
                  std::string* error = nullptr);
 

@@ -8,6 +8,7 @@
 #include <glib/gstdio.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -78,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first save moves the file aside before it writes a fresh one.
     const std::string path = keystore::StoreFilePath();
     const std::string aside = path + ".corrupt";
-    if (!g_file_set_contents(path.c_str(), bytes.data(), static_cast<gssize>(size), nullptr)) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, size, file) != size ||
+        std::fclose(file) != 0) {
         std::abort();
     }
     keystore::Key key = nullptr;

@@ -22,7 +22,7 @@ bool WritePng(cairo_surface_t* image, const std::string& path, std::string& erro
         return false;
     }
     if (path == "-") return tickora::WriteAll(STDOUT_FILENO, encoded, &error);
-    return tickora::ReplaceFile(path, encoded, 0666, &error);
+    return tickora::WriteOutput(path, encoded, 0666, &error);
 }
 
 }  // namespace preview
