@@ -59,6 +59,19 @@ TEST(Autostart, OddCharactersInThePathSurviveTheExecLine) {
               "/home/ann/My Clocks/\"100%\" $HOME `x` \\ Zeit/tickora");
 }
 
+// An entry kept in a dotfiles folder and linked into place stays a link.
+TEST(Autostart, ALinkedEntryIsWrittenWhereTheLinkPoints) {
+    testing::ScratchStore store;
+    const std::string entry = AutostartEntryPath();
+    const std::string kept = store.configHome() + "/dotfiles/tickora.desktop";
+    g_mkdir_with_parents((store.configHome() + "/dotfiles").c_str(), 0700);
+    g_mkdir_with_parents((store.configHome() + "/autostart").c_str(), 0700);
+    ASSERT_EQ(symlink(kept.c_str(), entry.c_str()), 0);  // a link to a file still to come
+    WriteAutostart(u"/usr/bin/tickora");
+    EXPECT_TRUE(g_file_test(entry.c_str(), G_FILE_TEST_IS_SYMLINK));
+    EXPECT_EQ(ExecArgument(kept), "/usr/bin/tickora");
+}
+
 TEST(Autostart, ATemporaryIsLeftAloneWhileAnotherWriterHoldsTheFolder) {
     testing::ScratchStore store;
     const std::string entry = AutostartEntryPath();

@@ -1,9 +1,13 @@
 // The skin preview renderer and checker, run as skin authors run them.
 #include <cairo.h>
 #include <glib.h>
-#include <sys/mount.h>
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +16,8 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/png_maker.h"
@@ -211,6 +217,93 @@ TEST_F(Preview, AWriteThatFailsLeavesTheEarlierImageWholeAndNoTemporaryFile) {
     for (const auto& entry : fs::directory_iterator(disk)) left.push_back(entry.path().string());
     EXPECT_EQ(left, std::vector<std::string>{out});
     umount2(disk.c_str(), MNT_DETACH);
+}
+
+// Outputs that are not plain files are written through and stay what they
+// were. The test holds the FIFO open for writing too, so that its reader gets to
+// the end once the test lets go, whatever the preview did to the name.
+TEST_F(Preview, AFifoALinkAndStandardOutputReceiveThePng) {
+    const std::string plain = (scratch / "plain.png").string();
+    ASSERT_EQ(Render({plain}).status, 0);
+    const auto expected = ReadAll(plain);
+    ASSERT_GT(expected.size(), 1000u);
+
+    const std::string fifo = (scratch / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int held = open(fifo.c_str(), O_RDWR);
+    const int in = open(fifo.c_str(), O_RDONLY);
+    ASSERT_TRUE(held >= 0 && in >= 0);
+    std::vector<std::uint8_t> received;
+    std::thread reader([&] {
+        std::uint8_t chunk[4096];
+        for (ssize_t got; (got = read(in, chunk, sizeof chunk)) > 0;) {
+            received.insert(received.end(), chunk, chunk + got);
+        }
+    });
+    const Outcome toFifo = Render({fifo});
+    close(held);
+    reader.join();
+    close(in);
+    EXPECT_EQ(toFifo.status, 0) << toFifo.errors;
+    EXPECT_EQ(received, expected);
+    struct stat info {};
+    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+
+    const fs::path link = scratch / "link.png";
+    fs::create_directories(scratch / "kept");
+    testing::WriteBytes(scratch / "kept" / "clock.png", {'o', 'l', 'd'});
+    fs::create_symlink("kept/clock.png", link);
+    const Outcome toLink = Render({link.string()});
+    EXPECT_EQ(toLink.status, 0) << toLink.errors;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadAll(scratch / "kept" / "clock.png"), expected);
+
+    // Standard output goes to a file by the shell, which keeps every byte.
+    const std::string piped = (scratch / "piped.png").string();
+    gint status = -1;
+    const char* shell[] = {"/bin/sh",
+                           "-c",
+                           "cd \"$2\" && exec \"$0\" - >\"$1\"",
+                           TICKORA_PREVIEW_PATH,
+                           piped.c_str(),
+                           scratch.c_str(),
+                           nullptr};
+    g_spawn_sync(nullptr, const_cast<gchar**>(shell), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr,
+                 nullptr, nullptr, &status, nullptr);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadAll(piped), expected);
+    EXPECT_FALSE(fs::exists(scratch / "-"));
+}
+
+// The devices live in /dev of a mount namespace of this test's own: a tmpfs
+// holding only the null and full devices made here, so whatever the preview does
+// to them can never reach the machine's own. Without the rights to make them,
+// the test is skipped.
+TEST_F(Preview, DevicesAreWrittenThroughAndAFullOneIsAnError) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+        mount("tickora-test", "/dev", "tmpfs", 0, "mode=0755") != 0) {
+        GTEST_SKIP() << "no /dev of a namespace's own can be mounted here";
+    }
+    struct Unmount {
+        ~Unmount() { umount2("/dev", MNT_DETACH); }
+    } unmount;
+    if (mknod("/dev/null", S_IFCHR | 0666, makedev(1, 3)) != 0 ||
+        mknod("/dev/full", S_IFCHR | 0666, makedev(1, 7)) != 0) {
+        GTEST_SKIP() << "devices cannot be made here";
+    }
+    const Outcome toFull = Render({"/dev/full"});
+    EXPECT_EQ(toFull.status, 1);
+    EXPECT_NE(toFull.errors.find("cannot write /dev/full: "), std::string::npos) << toFull.errors;
+    EXPECT_NE(toFull.errors.find(g_strerror(ENOSPC)), std::string::npos) << toFull.errors;
+    const Outcome toNull = Render({"/dev/null"});
+    EXPECT_EQ(toNull.status, 0) << toNull.errors;
+    for (const auto& [name, device] :
+         {std::pair{"/dev/null", makedev(1, 3)}, std::pair{"/dev/full", makedev(1, 7)}}) {
+        struct stat info {};
+        EXPECT_TRUE(stat(name, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device)
+            << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator("/dev"), fs::directory_iterator()), 2);
 }
 
 TEST_F(Preview, EveryBundledSkinPassesTheCheck) {

@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 namespace tickora {
 namespace {
 
+using namespace std::string_literals;
 using testing::ReadRaw;
 using testing::WriteRaw;
 
@@ -132,6 +134,66 @@ TEST_F(KeyFileStore, EachUnreadableFileIsKeptUnderAFreeName) {
     EXPECT_TRUE(g_file_test((Path() + ".corrupt.2").c_str(), G_FILE_TEST_IS_DIR));
     EXPECT_EQ(ReadFile(Path() + ".corrupt.3"), "[unreadable");
     EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"PosX", 0), 7);
+}
+
+// A file a crash or a full disk left zero-filled starts with NUL, which a line
+// reader takes for the end of an empty line: it must still be kept, whatever
+// holds the first aside name.
+TEST_F(KeyFileStore, FilesWithNulBytesAreKeptUnderAFreeName) {
+    const std::string zeros(512, '\0');
+    const std::string late = "[Software\\Velmarck\\Tickora]\nScale=dword:0000007d\n\0\n"s;
+    const std::string aside = Path() + ".corrupt";
+    for (const bool folder : {false, true}) {
+        for (const std::string& text : {zeros, "\0[x]\ny=z\n"s + zeros, late}) {
+            WriteFile("earlier");
+            std::rename(Path().c_str(), aside.c_str());
+            if (folder) {
+                std::remove(aside.c_str());
+                g_mkdir(aside.c_str(), 0700);
+            }
+            WriteFile(text);
+            LoadSettings();
+            EXPECT_EQ(clockSettings.Scale, 100);
+            SaveSettings(WindowRect{5, 6, 7, 8});
+            EXPECT_EQ(ReadFile(aside + ".2"), text);
+            if (!folder) {
+                EXPECT_EQ(ReadFile(aside), "earlier");
+            }
+            EXPECT_EQ(folder, g_file_test(aside.c_str(), G_FILE_TEST_IS_DIR));
+            EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"PosX", 0), 5);
+            std::remove((aside + ".2").c_str());
+            std::remove(aside.c_str());
+        }
+    }
+}
+
+TEST_F(KeyFileStore, EmptyAndBlankFilesAreNoSettings) {
+    for (const std::string text : {"", " \n\t\r\n\n"}) {
+        WriteFile(text);
+        LoadSettings();
+        ExpectDefaults();
+        SaveSettings(WindowRect{5, 6, 7, 8});
+        EXPECT_FALSE(g_file_test((Path() + ".corrupt").c_str(), G_FILE_TEST_EXISTS));
+    }
+}
+
+// Settings kept elsewhere (a dotfiles folder) through a link stay there.
+TEST_F(KeyFileStore, ALinkedFileIsWrittenWhereTheLinkPoints) {
+    WriteFile("");
+    const std::string kept = store.configHome() + "/kept.ini";
+    ASSERT_EQ(std::rename(Path().c_str(), kept.c_str()), 0);
+    ASSERT_EQ(symlink("../kept.ini", Path().c_str()), 0);
+    WriteRegDword(kRoot, kSettingsKey, u"Scale", 80);
+    EXPECT_TRUE(g_file_test(Path().c_str(), G_FILE_TEST_IS_SYMLINK));
+    EXPECT_NE(ReadFile(kept).find("Scale=dword:00000050"), std::string::npos);
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Scale", 0), 80);
+
+    // An unreadable file there is kept beside itself; the link stays.
+    std::ofstream(kept, std::ios::binary) << "[broken";
+    WriteRegDword(kRoot, kSettingsKey, u"Scale", 90);
+    EXPECT_TRUE(g_file_test(Path().c_str(), G_FILE_TEST_IS_SYMLINK));
+    EXPECT_EQ(ReadFile(kept + ".corrupt"), "[broken");
+    EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Scale", 0), 90);
 }
 
 TEST_F(KeyFileStore, GoodEntriesBesideABadOneAreKept) {

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <memory>
 
 namespace tickora {
@@ -78,17 +79,99 @@ void RemoveLeftTemporaries(const char* folder, const char* name) {
     g_dir_close(listing);
 }
 
-}  // namespace
+using GString_ = std::unique_ptr<gchar, GFreeDeleter>;
 
-bool ReplaceFile(const std::string& path, std::string_view contents, int mode) {
-    std::unique_ptr<gchar, GFreeDeleter> folder{g_path_get_dirname(path.c_str())};
-    std::unique_ptr<gchar, GFreeDeleter> name{g_path_get_basename(path.c_str())};
-    if (g_mkdir_with_parents(folder.get(), 0700) != 0) return false;
+bool Fail(std::string* error, const std::string& what, int number) {
+    if (error != nullptr) *error = what + ": " + g_strerror(number);
+    return false;
+}
+
+bool WriteThrough(const std::string& path, std::string_view contents, std::string* error) {
+    // No O_CREAT: should the name have changed since it was looked at, nothing
+    // new is made; a FIFO waits here for its reader.
+    const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return Fail(error, path, errno);
+    struct stat info {};
+    bool written = fstat(fd, &info) == 0 && (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode))
+                       ? WriteAll(fd, contents, error)
+                       : Fail(error, path, EINVAL);
+    // A device may report a failed write only when it is closed.
+    if (close(fd) != 0 && written) written = Fail(error, path, errno);
+    return written;
+}
+
+bool ReplaceAtomically(const std::string& path, std::string_view contents, int mode,
+                       std::string* error) {
+    GString_ folder{g_path_get_dirname(path.c_str())};
+    GString_ name{g_path_get_basename(path.c_str())};
     const FolderLock lock(folder.get());
     if (lock.held()) RemoveLeftTemporaries(folder.get(), name.get());
-    return g_file_set_contents_full(path.c_str(), contents.data(),
-                                    static_cast<gssize>(contents.size()),
-                                    G_FILE_SET_CONTENTS_CONSISTENT, mode, nullptr);
+    GError* failure = nullptr;
+    if (!g_file_set_contents_full(path.c_str(), contents.data(),
+                                  static_cast<gssize>(contents.size()),
+                                  G_FILE_SET_CONTENTS_CONSISTENT, mode, &failure)) {
+        if (error != nullptr) *error = failure->message;
+        g_error_free(failure);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FollowLinks(std::string& path, std::string* error) {
+    // As many links as the kernel follows in one path.
+    for (int hop = 0; hop < 40; ++hop) {
+        GStatBuf info;
+        if (g_lstat(path.c_str(), &info) != 0) {
+            return errno == ENOENT ? true : Fail(error, path, errno);
+        }
+        if (!S_ISLNK(info.st_mode)) return true;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+        if (length < 0) return Fail(error, path, errno);
+        target[length] = '\0';
+        if (target[0] == '/') {
+            path = target;
+        } else {
+            GString_ folder{g_path_get_dirname(path.c_str())};
+            path = std::string(folder.get()) + "/" + target;
+        }
+    }
+    return Fail(error, path, ELOOP);
+}
+
+bool WriteAll(int fd, std::string_view contents, std::string* error) {
+    while (!contents.empty()) {
+        const ssize_t written = write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return Fail(error, "write", errno);
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view contents, int mode, std::string* error) {
+    GString_ folder{g_path_get_dirname(path.c_str())};
+    if (g_mkdir_with_parents(folder.get(), 0700) != 0) return Fail(error, folder.get(), errno);
+    return WriteOutput(path, contents, mode, error);
+}
+
+bool WriteOutput(const std::string& path, std::string_view contents, int mode, std::string* error) {
+    std::string target = path;
+    if (!FollowLinks(target, error)) return false;
+    GStatBuf info;
+    if (g_stat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT) return Fail(error, target, errno);
+        return ReplaceAtomically(target, contents, mode, error);
+    }
+    if (S_ISREG(info.st_mode)) return ReplaceAtomically(target, contents, mode, error);
+    if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) {
+        return WriteThrough(target, contents, error);
+    }
+    return Fail(error, target, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
 }
 
 }  // namespace tickora

@@ -7,10 +7,10 @@
 // Every primitive reads the file afresh and every change rewrites it atomically
 // (temporary file, fsync, rename) with mode 0600, so a killed clock leaves either
 // the old file or the new one; temporary files that a killed clock left are
-// removed at the next write. A file that cannot be read as a key file, or that
-// holds entries that do not decode, is moved aside to a free name
-// (settings.ini.corrupt, settings.ini.corrupt.2, ...) before the first write
-// replaces it.
+// removed at the next write. A file that cannot be read as a key file (a NUL
+// anywhere included), or that holds entries that do not decode or an entry
+// twice, is moved aside whole to a free name (settings.ini.corrupt,
+// settings.ini.corrupt.2, ...) before the first write replaces it.
 #include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ namespace {
 
 // Larger files are not settings this program wrote.
 constexpr goffset kMaxStoreBytes = 1 << 20;
+// What a hand put in the file beside the values (comments, entries translated
+// to other languages) goes back into it with every save.
+constexpr auto kKeepAll =
+    static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
 // Names tried for an unreadable file before giving up on saving.
 constexpr int kMaxAsideNames = 1000;
 
@@ -182,19 +187,59 @@ std::optional<Value> ReadEntry(GKeyFile* file, const std::string& group, const s
     return Decode(text.get());
 }
 
-// Drops every entry that does not decode, remembering that the file was damaged.
-void DropUndecodable(Store& store) {
+// A key file has no call that adds an empty group; adding an entry and taking it
+// away again leaves the group behind.
+void AddGroup(GKeyFile* file, const std::string& group) {
+    g_key_file_set_string(file, group.c_str(), "placeholder", "");
+    g_key_file_remove_key(file, group.c_str(), "placeholder", nullptr);
+}
+
+// A key file that holds an entry that does not decode, or an entry twice (the
+// parser keeps both, reads the later and writes both back), is damaged: the
+// entries that decode go into a fresh key file, read as the parser reads them,
+// and the file itself is moved aside whole at the next save.
+void KeepDecodable(Store& store) {
+    KeyFilePtr clean{g_key_file_new()};
     GKeyFile* file = store.file.get();
     StrvPtr groups{g_key_file_get_groups(file, nullptr)};
     for (gchar** group = groups.get(); *group != nullptr; ++group) {
+        AddGroup(clean.get(), *group);
         StrvPtr keys{g_key_file_get_keys(file, *group, nullptr, nullptr)};
+        std::set<std::string_view> seen;
         for (gchar** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
-            if (!ReadEntry(file, *group, *key)) {
-                g_key_file_remove_key(file, *group, *key, nullptr);
+            const auto value =
+                seen.insert(*key).second ? ReadEntry(file, *group, *key) : std::nullopt;
+            if (!value) {
                 store.damaged = true;
+                continue;
             }
+            // Written back as this store writes values: a hand-written one may
+            // hold what the parser takes away on the next read (a raw carriage
+            // return at the end of a line), and every save must read back the same.
+            const std::string encoded = Encode(*value);
+            g_key_file_set_string(file, *group, *key, encoded.c_str());
+            g_key_file_set_string(clean.get(), *group, *key, encoded.c_str());
         }
     }
+    if (store.damaged) store.file = std::move(clean);
+}
+
+// Bytes of the file, by their length: a key file parser reads lines as C
+// strings, so a NUL would end a line early (a line that starts with one reads as
+// a comment, and a zero-filled file as an empty one). No settings file this
+// program writes holds a NUL, so one anywhere makes the file unreadable.
+Store ParseStore(std::string_view bytes) {
+    Store store;
+    if (bytes.size() > static_cast<std::size_t>(kMaxStoreBytes) ||
+        bytes.find('\0') != std::string_view::npos ||
+        !g_key_file_load_from_data(store.file.get(), bytes.data(), bytes.size(), kKeepAll,
+                                   nullptr)) {
+        store.file.reset(g_key_file_new());
+        store.damaged = true;
+        return store;
+    }
+    KeepDecodable(store);
+    return store;
 }
 
 Store LoadStore() {
@@ -206,13 +251,14 @@ Store LoadStore() {
         store.damaged = true;
         return store;
     }
-    if (!g_key_file_load_from_file(store.file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) {
-        store.file.reset(g_key_file_new());
+    gchar* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
         store.damaged = true;
         return store;
     }
-    DropUndecodable(store);
-    return store;
+    const GPtr<gchar> owned{contents};
+    return ParseStore(std::string_view(contents, length));
 }
 
 // The unreadable file goes to the first free name of settings.ini.corrupt,
@@ -242,8 +288,12 @@ bool MoveAside(const std::string& path) {
 
 long SaveStore(const Store& store) {
     const std::string path = StoreFilePath();
+    // Settings linked from elsewhere are kept there: the unreadable file goes
+    // aside beside itself, and the link stays for the file that replaces it.
+    std::string target = path;
+    if (!FollowLinks(target)) return kCannotWrite;
     // With no free name the unreadable file stays where it is, unwritten.
-    if (store.damaged && g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(path)) {
+    if (store.damaged && g_file_test(target.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(target)) {
         return kCannotWrite;
     }
     gsize length = 0;
@@ -276,13 +326,6 @@ OpenedKey* Opened(Key key) {
     return static_cast<OpenedKey*>(key);
 }
 
-// A key file has no call that adds an empty group; adding an entry and taking it
-// away again leaves the group behind.
-void AddGroup(GKeyFile* file, const std::string& group) {
-    g_key_file_set_string(file, group.c_str(), "placeholder", "");
-    g_key_file_remove_key(file, group.c_str(), "placeholder", nullptr);
-}
-
 }  // namespace
 
 std::string ConfigHome() {
@@ -295,6 +338,27 @@ std::string ConfigHome() {
 
 std::string StoreFilePath() {
     return ConfigHome() + "/tickora/settings.ini";
+}
+
+StoreBytes ExamineStoreBytes(std::string_view bytes) {
+    const Store store = ParseStore(bytes);
+    StoreBytes result;
+    result.readable = !store.damaged;
+    gsize length = 0;
+    GPtr<gchar> data{g_key_file_to_data(store.file.get(), &length, nullptr)};
+    result.saved.assign(data.get(), length);
+    StrvPtr groups{g_key_file_get_groups(store.file.get(), nullptr)};
+    for (gchar** group = groups.get(); *group != nullptr; ++group) {
+        result.values += std::string("[") + *group + "]\n";
+        StrvPtr keys{g_key_file_get_keys(store.file.get(), *group, nullptr, nullptr)};
+        for (gchar** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
+            const auto value = ReadEntry(store.file.get(), *group, *key);
+            if (!value) continue;
+            GPtr<gchar> escaped{g_strescape(Encode(*value).c_str(), nullptr)};
+            result.values += std::string(*key) + "=" + escaped.get() + "\n";
+        }
+    }
+    return result;
 }
 
 long OpenKey(std::uintptr_t root, const char16_t* path, std::uint32_t access, Key* key) {

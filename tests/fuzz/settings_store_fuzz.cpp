@@ -1,69 +1,98 @@
-// Arbitrary bytes as the Linux clock's settings.ini: the clock loads its nine
-// settings from them, reads values of the wrong type and size, saves, and must
-// read back exactly what it saved.
+// Arbitrary bytes as the Linux clock's settings.ini, and the promise the store
+// makes about any file: none of its bytes are ever lost. Bytes the store reads
+// read back the same after a save; bytes it cannot read survive byte for byte
+// under a settings.ini.corrupt name when the next save replaces them.
+// The store decides in memory, as it does when it loads the file; files are
+// written only for unreadable inputs, whose move aside is the promise.
 #include <glib.h>
 #include <glib/gstdio.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <string_view>
 
+#include "scratch_folder.h"
 #include "settings/key_store.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 #include "settings/store_keyfile.h"
-#include "scratch_folder.h"
 
 using namespace tickora;
 
 namespace {
 
-// Each input starts from a folder holding nothing but that input.
-void EmptyFolder(const std::string& folder) {
-    GDir* listing = g_dir_open(folder.c_str(), 0, nullptr);
-    if (listing == nullptr) return;
-    while (const gchar* name = g_dir_read_name(listing)) {
-        g_remove((folder + "/" + name).c_str());
+// Entry lines of a file read as the format is written by hand: every line is
+// blank, a # comment, a [group] or an entry=value. Any other line would be
+// silently dropped by a save, so a file holding one must not count as readable.
+bool CountEntries(std::string_view bytes, std::size_t* entries) {
+    *entries = 0;
+    while (!bytes.empty()) {
+        const auto end = bytes.find('\n');
+        std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+        while (!line.empty() && g_ascii_isspace(line.front())) line.remove_prefix(1);
+        if (line.empty() || line.front() == '#' || line.front() == '[') continue;
+        if (line.find('=') == std::string_view::npos) return false;
+        ++*entries;
     }
-    g_dir_close(listing);
+    return true;
 }
 
-bool SameSettings(const ClockSettings& a, const ClockSettings& b) {
-    return a.PosX == b.PosX && a.PosY == b.PosY && a.Scale == b.Scale && a.Alpha == b.Alpha &&
-           std::memcmp(a.Skin, b.Skin, sizeof a.Skin) == 0 && a.Transparent == b.Transparent &&
-           a.TopMost == b.TopMost && a.ShowSeconds == b.ShowSeconds && a.ShowGlass == b.ShowGlass;
+std::size_t Lines(const std::string& text, char first) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+        if (text[at] != first) ++count;
+    }
+    return count;
+}
+
+std::string ReadAll(const std::string& path) {
+    gchar* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) std::abort();
+    std::string bytes(contents, length);
+    g_free(contents);
+    return bytes;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("XDG_CONFIG_HOME", fuzz::MakeScratchFolder().c_str(), 1);
+    g_mkdir_with_parents((fuzz::ScratchFolderName() + "/tickora").c_str(), 0700);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const keystore::StoreBytes read = keystore::ExamineStoreBytes(bytes);
+    if (read.readable) {
+        // Every entry was read (none dropped by the reading), and the saved file
+        // reads back as the same values.
+        std::size_t entries = 0;
+        if (!CountEntries(bytes, &entries) || entries != Lines(read.values, '[')) std::abort();
+        const keystore::StoreBytes again = keystore::ExamineStoreBytes(read.saved);
+        if (!again.readable || again.values != read.values) std::abort();
+        return 0;
+    }
+    // The first save moves the file aside before it writes a fresh one.
     const std::string path = keystore::StoreFilePath();
-    gchar* folder = g_path_get_dirname(path.c_str());
-    g_mkdir_with_parents(folder, 0700);
-    EmptyFolder(folder);
-    g_free(folder);
-    if (!g_file_set_contents(path.c_str(), reinterpret_cast<const gchar*>(data),
-                             static_cast<gssize>(size), nullptr)) {
+    const std::string aside = path + ".corrupt";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, size, file) != size ||
+        std::fclose(file) != 0) {
         std::abort();
     }
-
-    LoadSettings();
-    const ClockSettings loaded = clockSettings;
-    unsigned char buffer[8];
-    ReadRegValue(keystore::kCurrentUser, kSettingsKey, u"Skin", keystore::kTypeDword, buffer,
-                 sizeof buffer);
-    ReadRegValue(keystore::kCurrentUser, kSettingsKey, u"PosX", 3, buffer, 2);
-    ReadRegString(keystore::kCurrentUser, kSettingsKey, u"Alpha", u"");
-
-    SaveSettings(WindowRect{loaded.PosX, loaded.PosY, loaded.PosX + 1, loaded.PosY + 1});
-    clockSettings = ClockSettings{};
-    LoadSettings();
-    if (!SameSettings(clockSettings, loaded)) std::abort();
+    keystore::Key key = nullptr;
+    if (keystore::CreateKey(keystore::kCurrentUser, kSettingsKey, &key) != keystore::kSuccess) {
+        std::abort();
+    }
+    keystore::CloseKey(key);
+    if (ReadAll(aside) != bytes || !keystore::ExamineStoreBytes(ReadAll(path)).readable) {
+        std::abort();
+    }
+    g_remove(aside.c_str());
+    g_remove(path.c_str());
     return 0;
 }

@@ -45,7 +45,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 
 int WaitForExit(pid_t pid) {
     int status = 0;
-    const bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10000);
+    const bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 30000);
     if (!ended) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

@@ -17,7 +17,7 @@ std::string ReadFile(const fs::path& path);
 // A process with this environment and the extra entries (which replace those
 // of the same name).
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv);
-// Exit status, or -1 when the process is still running after ten seconds.
+// Exit status, or -1 when the process is still running after thirty seconds.
 int WaitForExit(pid_t pid);
 // Kills it outright and reaps it; nothing when pid is not a process.
 void EndProcess(pid_t& pid);

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace tickora::linux_e2e {
@@ -73,7 +74,7 @@ Window XProbe::FindClock(Window parent, pid_t pid, bool viewable, int depth) {
 Window XProbe::WaitForClock(pid_t pid, bool viewable) {
     Window found = 0;
     WaitFor([&] { return (found = FindClock(DefaultRootWindow(display_), pid, viewable, 1)) != 0; },
-            10000, viewable ? 25 : 1);
+            30000, viewable ? 25 : 1);
     return found;
 }
 
@@ -169,33 +170,49 @@ void XProbe::FillRoot(unsigned long rgb) {
 void XProbe::ClickAt(int x, int y, unsigned button) {
     XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    // The release comes 30 ms later by the server's clock: a menu that the press
+    // opened takes it for the end of that click, however late it reads both.
     XTestFakeButtonEvent(display_, button, False, 30);
     XSync(display_, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+bool XProbe::CompositorRunning() {
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display_));
+    return XGetSelectionOwner(display_, XInternAtom(display_, name.c_str(), False)) != None;
+}
+
+std::vector<std::uint32_t> XProbe::PopupPicture() {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    std::vector<std::uint32_t> picture;
+    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display_, children[i], &attributes) &&
+            attributes.map_state == IsViewable && attributes.override_redirect) {
+            const auto pixels = WindowPixels(children[i], attributes.width, attributes.height);
+            picture.push_back(static_cast<std::uint32_t>(children[i]));
+            picture.insert(picture.end(), pixels.begin(), pixels.end());
+        }
+    }
+    if (children != nullptr) XFree(children);
+    return picture;
 }
 
 bool XProbe::PopupShown() {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    bool found = false;
-    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes{};
-        found = XGetWindowAttributes(display_, children[i], &attributes) &&
-                attributes.map_state == IsViewable && attributes.override_redirect;
-    }
-    if (children != nullptr) XFree(children);
-    return found;
+    return !PopupPicture().empty();
 }
 
-void XProbe::PressKeys(const std::vector<const char*>& keys) {
+bool XProbe::PressKeys(const std::vector<const char*>& keys) {
     for (const char* key : keys) {
+        const auto before = PopupPicture();
         const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(key));
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
         XSync(display_, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        if (!WaitFor([&] { return PopupPicture() != before; })) return false;
     }
+    return true;
 }
 
 void XProbe::DestroyWindow(Window window) {

@@ -23,13 +23,13 @@ class XProbe {
 
     Display* display() const { return display_; }
     // The top-level window titled "Tickora" of this process, viewable or as soon
-    // as it exists (0 if none appears within ten seconds).
+    // as it exists (0 if none appears within thirty seconds).
     Window WaitForClock(pid_t pid, bool viewable = true);
     struct Geometry {
         int x, y, width, height, depth;
     };
     Geometry GeometryOf(Window window);
-    // Waits until the window has this size; false after five seconds.
+    // Waits until the window has this size; false after thirty seconds.
     bool WaitForSize(Window window, int width, int height);
     std::vector<std::string> WmState(Window window);
     // Rectangles of the window's input shape (empty: all input falls through).
@@ -44,9 +44,16 @@ class XProbe {
     std::vector<std::uint32_t> WindowPixels(Window window, int width, int height);
     void FillRoot(unsigned long rgb);
     void ClickAt(int x, int y, unsigned button);
+    // Whether a compositing manager has taken the screen.
+    bool CompositorRunning();
     // Whether a popup (an override-redirect window, as menus are) is shown.
     bool PopupShown();
-    void PressKeys(const std::vector<const char*>& keys);
+    // The shown popups' pixels (empty when none is shown).
+    std::vector<std::uint32_t> PopupPicture();
+    // Presses each key once the menu has shown what the one before did (a
+    // highlight moved, a submenu opened, the menu closed); false when a key
+    // changed nothing within thirty seconds.
+    bool PressKeys(const std::vector<const char*>& keys);
     // As another client (a window manager's kill, a crashing compositor) would.
     void DestroyWindow(Window window);
 
@@ -55,7 +62,9 @@ class XProbe {
     Display* display_;
 };
 
-bool WaitFor(const std::function<bool()>& check, int milliseconds = 5000,
+// Limits are generous: a loaded machine may take long, and a condition that
+// holds ends the wait at once.
+bool WaitFor(const std::function<bool()>& check, int milliseconds = 30000,
              int pollMilliseconds = 25);
 
 }  // namespace tickora::linux_e2e

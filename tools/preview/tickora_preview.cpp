@@ -24,6 +24,7 @@ using namespace tickora;
 
 constexpr const char* kUsage =
     "usage: tickora_preview [options] OUTPUT.png   draw what the clock would show\n"
+    "       (OUTPUT.png may be - for standard output, a device, a FIFO or a link)\n"
     "       tickora_preview --check FOLDER         check a skin folder (exit 1 on errors)\n"
     "       tickora_preview --help\n"
     "  --skin FOLDER       a skin folder (holding main.png); default: the internal skin\n"
@@ -145,7 +146,7 @@ bool WritePng(const Frame& frame, std::string& error) {
     cairo_set_source_surface(cr, imaging::FrameSurface(frame.target), 0, 0);
     cairo_paint_with_alpha(cr, frame.constantAlpha / 255.0);
     cairo_destroy(cr);
-    const bool written = preview::WritePngAtomically(out, outputPath, error);
+    const bool written = preview::WritePng(out, outputPath, error);
     cairo_surface_destroy(out);
     return written;
 }
