@@ -150,35 +150,44 @@ TEST_F(WaylandFrames, TheScreenHoldsThePreviewsFrameAtEveryScale) {
     EXPECT_TRUE(Shows(100, 50, at100, &worst)) << "Scale 100 again: " << worst;
 }
 
-// A compositor that gives buffers back late (simulated in the clock by a
-// delay before it takes a release as done) makes the clock wait or use another
-// of its few buffers, never draw over one still shown or show a stale one.
+// Hundreds of frames in a fixed few buffers; and a compositor that gives
+// buffers back late (simulated in the clock by a delay before it takes a
+// release as done) makes the clock wait or use another of its few buffers,
+// never draw over one still shown, show a stale one or drop the last frame.
 TEST_F(WaylandFrames, AFewBuffersServeEveryFrameEvenWhenTheCompositorHoldsThemLate) {
     StoreSettings("PosX=dword:00000064\nPosY=dword:00000032\n");
+    ASSERT_TRUE(pointer.Tell("move 1200 700"));  // out of the screenshots' way
+    const auto start = [&](const std::string& hold) {
+        std::vector<std::string> env = ClockEnv();
+        env.push_back("TICKORA_HOLD_BUFFERS_MS=" + hold);
+        env.push_back("WAYLAND_DEBUG=1");
+        fs::remove(root / "home/protocol.log");
+        return RunAsUser({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", TICKORA_CLOCK_PATH,
+                          (root / "home/protocol.log").string()},
+                         env);
+    };
     SetTime("+0");
-    ASSERT_TRUE(pointer.Tell("move 1200 700"));
-    std::vector<std::string> env = ClockEnv();
-    env.push_back("TICKORA_HOLD_BUFFERS_MS=150");
-    env.push_back("WAYLAND_DEBUG=1");
-    clock = RunAsUser({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", TICKORA_CLOCK_PATH,
-                       (root / "home/protocol.log").string()},
-                      env);
-
+    clock = start("0");
     // Twelve frames a second with the second hand: a few hundred of them.
     ASSERT_TRUE(WaitFor([&] { return Count(Protocol(), ".attach(") >= 40; }, 120000));
     const int early = Count(Protocol(), ".create_buffer(");
-    ASSERT_TRUE(WaitFor([&] { return Count(Protocol(), ".attach(") >= 240; }, 180000));
+    ASSERT_TRUE(WaitFor([&] { return Count(Protocol(), ".attach(") >= 300; }, 180000));
     const int late = Count(Protocol(), ".create_buffer(");
     EXPECT_EQ(late, early) << "buffers made while the frames went on";
     EXPECT_LE(late, 5) << "buffers made (three of the clock's, GTK's for its own surface)";
 
-    // Frames in turn, each in the buffer the compositor gave back longest ago:
-    // each must show exactly its own time, nothing left of earlier ones.
-    for (const char* time : {"10:08:30", "10:08:31", "10:08:33", "10:08:37", "10:08:38"}) {
+    // Each buffer held five seconds after the compositor let it go: frames
+    // in quick turn take the other buffers, then wait for one; the last must
+    // not be lost. (sway copies the damaged area at each commit, so what a
+    // buffer holds outside it never reaches the screen here.)
+    clock.End();
+    clock = start("5000");
+    for (const char* time : {"10:08:10", "10:08:14", "10:08:11", "10:08:13", "10:08:12"}) {
         SetTime(std::string("2026-12-07 ") + time);
         int worst = 0;
         EXPECT_TRUE(Shows(100, 50, Preview(time, 100), &worst)) << time << ": " << worst;
     }
+    EXPECT_LE(Count(Protocol(), ".create_buffer("), 5);
 }
 
 }  // namespace
