@@ -9,6 +9,7 @@
 #include "app/time_changes_gtk.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
+#include "present/present_wayland.h"
 #include "render/clock_positions.h"
 #include "render/frame.h"
 #include "render/imaging_cairo.h"
@@ -30,6 +31,10 @@ struct Shown {
     int shapedWidth = 0;
     int shapedHeight = 0;
 } shown;
+
+// On Wayland the frames go to a subsurface in buffers of the clock's own while
+// the window is mapped; GTK's surface then shows nothing of its own.
+std::unique_ptr<WaylandPresenter> presenter;
 
 bool Composited(GtkWidget* window) {
     return gdk_screen_is_composited(gtk_widget_get_screen(window)) != FALSE;
@@ -90,10 +95,13 @@ void Present(GtkWidget* window, const std::optional<Frame>& frame) {
         gtk_window_resize(GTK_WINDOW(window), width, height);
     }
     if (gtk_widget_get_realized(window)) UpdateShape(window);
-    if (resized) {
-        gtk_widget_queue_draw(window);
+    // GTK's surface still takes the new size (input region, placement).
+    if (resized) gtk_widget_queue_draw(window);
+    if (presenter) {
+        presenter->Present(*frame);
         return;
     }
+    if (resized) return;
     // Device pixels to the window units that hold them.
     const PixelRect& damage = frame->damage;
     const int left = damage.x / scale;
@@ -105,7 +113,7 @@ void Present(GtkWidget* window, const std::optional<Frame>& frame) {
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer) {
     // GTK has clipped cr to the area that needs drawing.
-    if (shown.surface == nullptr) {
+    if (shown.surface == nullptr || presenter) {
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
         cairo_set_source_rgba(cr, 0, 0, 0, 0);
         cairo_paint(cr);
@@ -199,6 +207,21 @@ void OnRealize(GtkWidget* window, gpointer) {
     UpdateShape(window);
 }
 
+void OnMap(GtkWidget* window, gpointer) {
+    presenter = WaylandPresenter::Create(window);
+    if (!presenter) return;
+    // Everything to the new subsurface, now.
+    RedrawWholeFrame();
+    clockPositions.lastSecondTick = -1;
+    clockPositions.lastMinuteStep = -1;
+    Present(window, RenderClock());
+}
+
+// Before GDK takes the surface away.
+void OnUnmap(GtkWidget*, gpointer) {
+    presenter.reset();
+}
+
 void OnCompositedChanged(GdkScreen*, gpointer window) {
     shown.shapedSurface = nullptr;
     shown.shapedWidth = 0;
@@ -255,6 +278,8 @@ GtkWidget* CreateClockWindow() {
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), nullptr);
     g_signal_connect(window, "event", G_CALLBACK(OnAnyEvent), nullptr);
     g_signal_connect_after(window, "realize", G_CALLBACK(OnRealize), nullptr);
+    g_signal_connect_after(window, "map", G_CALLBACK(OnMap), nullptr);
+    g_signal_connect(window, "unmap", G_CALLBACK(OnUnmap), nullptr);
     g_signal_connect(window, "notify::scale-factor", G_CALLBACK(OnScaleFactor), nullptr);
     g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), window);
 

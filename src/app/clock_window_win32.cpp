@@ -5,7 +5,7 @@
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "render/frame.h"
-#include "render/present_win32.h"
+#include "present/present_win32.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
 #include "skin/files.h"

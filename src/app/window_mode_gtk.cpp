@@ -24,6 +24,9 @@ void ApplyWindowMode(void* window, bool losingFocus) {
     }
     gtk_window_set_keep_above(GTK_WINDOW(widget), clockSettings.TopMost);
     ApplyLayer(widget, clockSettings.TopMost);
+    // On Wayland the input region and the layer travel with the surface's next
+    // commit, which GTK makes when it paints (the frames go elsewhere).
+    gtk_widget_queue_draw(widget);
 }
 
 void HideFromTaskbar(void* window) {

@@ -1,4 +1,4 @@
-#include "render/present_win32.h"
+#include "present/present_win32.h"
 
 #include "render/imaging_gdiplus.h"
 

@@ -1,0 +1,40 @@
+// Frames on a Wayland desktop in buffers the clock owns: a subsurface over the
+// clock window's own surface, fed from a small shared-memory pool whose buffers
+// are reused once the compositor releases them. Each frame copies into the
+// buffer only what that buffer lacks and damages only what changed; a frame
+// callback keeps the clock from queueing frames the compositor has not shown.
+//
+// GTK keeps its own surface (placement, input region, menu, drag) and paints it
+// transparent; the subsurface takes no input, so the pointer reaches GTK's.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <memory>
+
+#include "render/frame.h"
+
+namespace tickora {
+
+class WaylandPresenter {
+  public:
+    // For a window on the Wayland backend whose surface exists (mapped);
+    // nullptr anywhere else, where GTK presents the frames itself.
+    static std::unique_ptr<WaylandPresenter> Create(GtkWidget* window);
+    ~WaylandPresenter();
+    WaylandPresenter(const WaylandPresenter&) = delete;
+    WaylandPresenter& operator=(const WaylandPresenter&) = delete;
+
+    // Shows the frame: at once, or when the compositor has shown the last one
+    // (the latest pixels then, with every damage since). The frame's surface is
+    // held until a newer frame replaces it.
+    void Present(const Frame& frame);
+
+    struct State;
+
+  private:
+    explicit WaylandPresenter(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace tickora
