@@ -244,7 +244,7 @@ GtkWidget* CreateClockWindow() {
     const int height = ScaledFaceHeight();
     gtk_widget_set_size_request(window, width, height);
     gtk_window_set_default_size(gtkWindow, width, height);
-    gtk_window_move(gtkWindow, clockSettings.PosX, clockSettings.PosY);
+    PlaceClockWindow(window);
     return window;
 }
 
