@@ -154,7 +154,8 @@ gboolean OnFocusOut(GtkWidget* window, GdkEvent*, gpointer) {
     return FALSE;
 }
 
-gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer) {
+gboolean OnDelete(GtkWidget* window, GdkEvent*, gpointer) {
+    if (ReopenedOnAnotherOutput(window)) return TRUE;
     // The window stays until its place has been saved.
     gtk_main_quit();
     return TRUE;

@@ -34,6 +34,11 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press);
 // The end of the move: the clock stays, and is saved, where the pointer let go.
 void EndClockMove(GtkWidget* window, GdkEventButton* release);
 
+// A delete on a layer surface comes from the compositor, which closes the
+// surface when its output goes away: the clock is shown again on an output
+// that is there, and the run goes on (true).
+bool ReopenedOnAnotherOutput(GtkWidget* window);
+
 // A second start asks the running clock for the mouse: it takes it, even with
 // pass-through on, until it next loses the focus.
 void CallMouseBack(GtkWidget* window);

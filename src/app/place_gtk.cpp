@@ -229,13 +229,9 @@ void EndLayerDrag() {
 }
 
 gboolean OnLayerMotion(GtkWidget* window, GdkEventMotion* motion, gpointer) {
+    // The button state is not asked: a surface mapped again on another
+    // output starts with none known, though the button is still held.
     if (!layer.dragging) return FALSE;
-    // The release went to another surface (the pointer outran the clock):
-    // the drag ended where the pointer last was on the clock.
-    if ((motion->state & GDK_BUTTON1_MASK) == 0) {
-        EndLayerDrag();
-        return FALSE;
-    }
     DragLayerTo(window, motion->x, motion->y);
     return TRUE;
 }
@@ -319,6 +315,22 @@ void PlaceLayerSurface(GtkWidget* window) {
     gdk_event_handler_set(&OnEvent, nullptr, nullptr);
     g_signal_connect_after(window, "realize", G_CALLBACK(OnRealizeLayer), nullptr);
     g_signal_connect(window, "motion-notify-event", G_CALLBACK(OnLayerMotion), nullptr);
+}
+
+bool ReopenedOnAnotherOutput(GtkWidget* window) {
+    if (!gtk_layer_is_layer_window(GTK_WINDOW(window))) return false;
+    layer.dragging = false;
+    // Its output may be gone before GDK knows: the compositor chooses one
+    // until the monitors are known again.
+    if (layer.monitor != nullptr) {
+        layer.monitor = nullptr;
+        gtk_layer_set_monitor(GTK_WINDOW(window), nullptr);  // maps it again
+    } else {
+        gtk_widget_hide(window);
+        gtk_widget_show(window);
+    }
+    OnMonitorsChanged(window);
+    return true;
 }
 
 void BeginClockMove(GtkWidget* window, GdkEventButton* press) {

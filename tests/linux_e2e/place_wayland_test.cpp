@@ -2,7 +2,9 @@
 // shows its place, across outputs when dragged, whole on the nearest output
 // when its place is on none, and at its place at an output scale of 2.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <cstdio>
 #include <string>
 
 #include "linux_e2e/sway_desktop.h"
@@ -17,11 +19,32 @@ std::string Saved(int x, int y) {
     return text;
 }
 
+// The clock stopped for the whole drag handles all its events late, in one
+// go, while the compositor takes each new place: every event is read against
+// the place the surface had when it was sent, and the release's wins.
+TEST_F(SwayDesktop, ADragHandledLateEndsWhereThePointerLetGo) {
+    StoreSettings(Saved(100, 50));
+    clock = StartClock();
+    ASSERT_TRUE(WaitFor([&] { return DialShownAt(100, 50); }));
+    ASSERT_TRUE(pointer.Tell("move 245 195"));
+    kill(clock.pid, SIGSTOP);
+    ASSERT_TRUE(pointer.Tell("press 272"));
+    for (const char* to : {"move 265 205", "move 285 225", "move 305 245", "move 345 265"}) {
+        ASSERT_TRUE(pointer.Tell(to));
+    }
+    ASSERT_TRUE(pointer.Tell("release 272"));
+    kill(clock.pid, SIGCONT);
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(200, 120)) != std::string::npos; }))
+        << Settings();
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(200, 120); }));
+}
+
 // Two outputs side by side: HEADLESS-1 at 0,0 and HEADLESS-2 at 1280,0.
 class TwoOutputs : public SwayDesktop {
   protected:
     SwayOptions Options() const override {
-        return {2, "output HEADLESS-2 position 1280 0", 2 * kWidth, kHeight};
+        return {2, "output HEADLESS-1 position 0 0\noutput HEADLESS-2 position 1280 0", 2 * kWidth,
+                kHeight};
     }
     // The pointer, with the button held, goes on to x, y; the clock is under
     // it again before it goes on (else its events go elsewhere).
@@ -61,9 +84,9 @@ TEST_F(TwoOutputs, APlaceOnNoOutputIsShownWholeOnTheNearestAndKept) {
     StoreSettings(Saved(1500, 100));
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); }));
-    ASSERT_FALSE(SwayMessage({"output", "HEADLESS-2", "position", "1280", "400"}).empty());
+    ASSERT_FALSE(SwayMessage({"-r", "output", "HEADLESS-2", "position", "1280", "400"}).empty());
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(1500, 400); })) << "not brought onto the output";
-    ASSERT_FALSE(SwayMessage({"output", "HEADLESS-2", "position", "1280", "0"}).empty());
+    ASSERT_FALSE(SwayMessage({"-r", "output", "HEADLESS-2", "position", "1280", "0"}).empty());
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); })) << "not back at its place";
     clock.End();
     EXPECT_NE(Settings().find(Saved(1500, 100)), std::string::npos) << Settings();

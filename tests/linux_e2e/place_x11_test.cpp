@@ -2,12 +2,9 @@
 // managers that frame it or place it themselves, off every monitor and on a
 // screen that shrinks under it. Each test runs an X server of its own, so no
 // window manager or screen change reaches the shared display.
-#include <X11/Xatom.h>
-#include <X11/extensions/XTest.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
@@ -16,6 +13,10 @@
 
 #include "linux_e2e/clock_user.h"
 #include "linux_e2e/x_probe.h"
+
+// Last: Xlib's macros (None, Status...) would clash with names above.
+#include <X11/Xatom.h>
+#include <X11/extensions/XTest.h>
 
 namespace tickora::linux_e2e {
 namespace {
@@ -89,9 +90,10 @@ std::pair<int, int> SavedPlace(const std::string& settings) {
 // Drags the clock's window with the first button from its middle, as a user
 // would, and lets go: the window manager (or GDK standing in for one) moves it.
 // Until the mover has taken the pointer, motion reaches the clock instead:
-// the pointer is nudged right until the window follows. Returns how far the
-// window moved, in the server's pixels.
-std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy) {
+// the pointer is nudged right until the window follows. A clock given as
+// `late` is stopped for the rest of the drag, so that it handles all of it
+// late. Returns how far the window moved, in the server's pixels.
+std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy, pid_t late = -1) {
     Display* display = probe.display();
     const XProbe::Geometry before = probe.GeometryOf(window);
     const int x = before.x + before.width / 2;
@@ -107,12 +109,14 @@ std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy) {
             return probe.GeometryOf(window).x != before.x;
         },
         10000, 50);
+    if (late > 0) kill(late, SIGSTOP);
     XTestFakeMotionEvent(display, -1, x + dx, y + dy, CurrentTime);
     XSync(display, False);
     WaitFor([&] { return probe.GeometryOf(window).y != before.y; });
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     XSync(display, False);
     const XProbe::Geometry after = probe.GeometryOf(window);
+    if (late > 0) kill(late, SIGCONT);
     EXPECT_TRUE(following) << "the window did not follow the pointer";
     return {after.x - before.x, after.y - before.y};
 }
@@ -174,7 +178,7 @@ TEST_F(PlaceX11, ScaleFactorTwoKeepsThePlaceAndDragsInLogicalPixels) {
 // A window manager that frames the clock (i3 floats a fixed-size window in a
 // frame with a title bar) or places windows itself: where it puts the clock is
 // never saved, and a drag changes the place by exactly as much as the window
-// moved.
+// moved, also when the clock handles the drag's events late.
 class WindowManagerPlace : public PlaceX11, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
@@ -185,7 +189,7 @@ TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
     std::vector<std::string> command{std::string("/usr/bin/") + GetParam()};
     if (command[0] == "/usr/bin/i3") {
         std::FILE* file = std::fopen(config.c_str(), "w");
-        std::fputs("font pango:monospace 8\n", file);
+        std::fputs("# i3 config file (v4)\nfont pango:monospace 8\n", file);
         std::fclose(file);
         command.insert(command.end(), {"-c", config.string()});
     }
@@ -208,7 +212,7 @@ TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
     }
     const Window window = StartClock(probe, x.name);
     ASSERT_NE(window, 0u);
-    const auto [dx, dy] = Drag(probe, window, 90, 60);
+    const auto [dx, dy] = Drag(probe, window, 90, 60, clock.pid);
     EXPECT_NE(dy, 0);
     const std::pair<int, int> dragged{100 + dx, 50 + dy};
     EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == dragged; })) << Settings();
