@@ -166,7 +166,8 @@ gboolean OnFocusOut(GtkWidget* window, GdkEvent*, gpointer) {
     return FALSE;
 }
 
-gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer) {
+gboolean OnDelete(GtkWidget* window, GdkEvent*, gpointer) {
+    if (ReopenedOnAnotherOutput(window)) return TRUE;
     // The window stays until its place has been saved.
     gtk_main_quit();
     return TRUE;
@@ -288,7 +289,7 @@ GtkWidget* CreateClockWindow() {
     const int height = ScaledFaceHeight();
     gtk_widget_set_size_request(window, width, height);
     gtk_window_set_default_size(gtkWindow, width, height);
-    gtk_window_move(gtkWindow, clockSettings.PosX, clockSettings.PosY);
+    PlaceClockWindow(window);
     return window;
 }
 

@@ -16,17 +16,28 @@ void ChooseBackend();
 // After gtk_init: what the clock got.
 Desktop CurrentDesktop();
 
+// When the window is made: puts it at its stored place, or whole on the
+// nearest monitor when no monitor shows that place (the stored place is kept
+// for when the monitor comes back), and again whenever monitors are added,
+// removed, resized or rearranged.
+void PlaceClockWindow(GtkWidget* window);
 // Before the window is shown: on layer-shell a layer surface anchored top-left
-// with its margins at the stored place.
+// on the output that shows its place, with its margins from that output.
 void PrepareDesktopWindow(GtkWidget* window);
 // The bottom layer normally, the top layer while Always on Top is on.
 void ApplyLayer(GtkWidget* window, bool topMost);
 
 // A press of the first button on the clock starts a move: the window manager's
-// on X11, the clock's own by its margins on a layer surface.
+// on X11 (the place saved changes by as much as the window moved), the
+// clock's own by its margins on a layer surface.
 void BeginClockMove(GtkWidget* window, GdkEventButton* press);
-// The end of the clock's own move (saves the place it was left at).
+// The end of the move: the clock stays, and is saved, where the pointer let go.
 void EndClockMove(GtkWidget* window, GdkEventButton* release);
+
+// A delete on a layer surface comes from the compositor, which closes the
+// surface when its output goes away: the clock is shown again on an output
+// that is there, and the run goes on (true).
+bool ReopenedOnAnotherOutput(GtkWidget* window);
 
 // A second start asks the running clock for the mouse: it takes it, even with
 // pass-through on, until it next loses the focus.

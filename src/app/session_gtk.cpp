@@ -26,15 +26,15 @@ struct Run {
     // (if dead) object for whatever still holds its pointer.
     GtkWidget* window = nullptr;
     bool windowGone = false;
-    bool placeKnown = false;
+    bool moved = false;
     int x = 0;
     int y = 0;
     guint pendingSave = 0;
 } run;
 
 WindowRect KnownRect() {
-    const int x = run.placeKnown ? run.x : clockSettings.PosX;
-    const int y = run.placeKnown ? run.y : clockSettings.PosY;
+    const int x = StoredPlaceX();
+    const int y = StoredPlaceY();
     return WindowRect{x, y, x + ScaledFaceWidth(), y + ScaledFaceHeight()};
 }
 
@@ -97,31 +97,6 @@ gboolean SavePendingPlace(gpointer) {
     return G_SOURCE_REMOVE;
 }
 
-// X11 reports where the window is; a move ends when the reports stop.
-gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
-    if (run.windowGone || !gtk_widget_get_mapped(window)) return FALSE;
-    // The clock's own window, not a frame around it: some XWayland window
-    // managers frame even undecorated windows (with a margin for a shadow).
-    // A window another client has just destroyed has no place: the answer is
-    // an error, not 0, 0.
-    GdkWindow* gdkWindow = gtk_widget_get_window(window);
-    GdkDisplay* display = gdk_window_get_display(gdkWindow);
-    int x = 0;
-    int y = 0;
-    Window child = 0;
-    gdk_x11_display_error_trap_push(display);
-    const Bool answered = XTranslateCoordinates(
-        GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdkWindow),
-        GDK_WINDOW_XID(gdk_screen_get_root_window(gdk_window_get_screen(gdkWindow))), 0, 0, &x, &y,
-        &child);
-    if (gdk_x11_display_error_trap_pop(display) != 0 || !answered) return FALSE;
-    if (run.placeKnown && x == run.x && y == run.y) return FALSE;
-    NoteWindowPlace(x, y);
-    if (run.pendingSave != 0) g_source_remove(run.pendingSave);
-    run.pendingSave = g_timeout_add(300, &SavePendingPlace, nullptr);
-    return FALSE;
-}
-
 void OnDestroy(GtkWidget*, gpointer) {
     run.windowGone = true;
     if (gtk_main_level() > 0) gtk_main_quit();
@@ -147,9 +122,6 @@ void WatchWindow(GtkWidget* window) {
     run.window = GTK_WIDGET(g_object_ref(window));
     g_signal_connect(window, "destroy", G_CALLBACK(OnDestroy), nullptr);
     g_signal_connect(window, "destroy-event", G_CALLBACK(OnDestroyedFromOutside), nullptr);
-    if (CurrentDesktop() == Desktop::X11) {
-        g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), nullptr);
-    }
     WatchDisplayConnection(gtk_widget_get_display(window));
 }
 
@@ -157,14 +129,29 @@ bool WindowGone() {
     return run.windowGone;
 }
 
-void NoteWindowPlace(int x, int y) {
-    run.placeKnown = true;
+int StoredPlaceX() {
+    return run.moved ? run.x : clockSettings.PosX;
+}
+
+int StoredPlaceY() {
+    return run.moved ? run.y : clockSettings.PosY;
+}
+
+void NoteUserPlace(int x, int y) {
+    run.moved = true;
     run.x = x;
     run.y = y;
 }
 
 void SaveClockSettings() {
+    if (run.pendingSave != 0) g_source_remove(run.pendingSave);
+    run.pendingSave = 0;
     SaveSettings(KnownRect());
+}
+
+void SaveClockSettingsSoon() {
+    if (run.pendingSave != 0) g_source_remove(run.pendingSave);
+    run.pendingSave = g_timeout_add(300, &SavePendingPlace, nullptr);
 }
 
 }  // namespace tickora

@@ -13,14 +13,20 @@ namespace tickora {
 // that comes before the main loop runs is acted on as soon as it does.
 void WatchSignals();
 // Ties the run's end to the window once it exists: its destruction from
-// outside, its place, and the display connection under it.
+// outside and the display connection under it.
 void WatchWindow(GtkWidget* window);
 // Whether the window was destroyed from outside (then it must not be touched).
 bool WindowGone();
-// The place the window last had, as the desktop reports it; on desktops that
-// report none, the place loaded at start.
-void NoteWindowPlace(int x, int y);
-// Writes the settings with the last known place.
+// The place saved (PosX, PosY: the clock's top-left in desktop coordinates,
+// logical pixels): the one loaded, until the user moves the clock. Where a
+// window manager or a missing monitor puts the clock is never saved.
+int StoredPlaceX();
+int StoredPlaceY();
+// The user moved the clock to this place.
+void NoteUserPlace(int x, int y);
+// Writes the settings with the stored place: now, or once a move carried out
+// in steps (by a window manager) has come to rest.
 void SaveClockSettings();
+void SaveClockSettingsSoon();
 
 }  // namespace tickora

@@ -146,7 +146,9 @@ void SwayDesktop::SetUp() {
     }
     sway = RunAsUser({"/usr/bin/sway", "-c", (root / "sway.conf").string()},
                      {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
-                      "WLR_HEADLESS_OUTPUTS=" + std::to_string(options.outputs)});
+                      "WLR_HEADLESS_OUTPUTS=" + std::to_string(options.outputs),
+                      // Where SwayMessage looks for it.
+                      "SWAYSOCK=" + (root / "run/sway.sock").string()});
     ASSERT_TRUE(WaitFor([&] { return fs::exists(root / "run/wayland-1"); }))
         << "sway did not start";
     pointer = RunAsUser({TICKORA_POINTER_PATH, std::to_string(options.layoutWidth),

@@ -1,0 +1,365 @@
+#include "app/place_gtk.h"
+
+#include <gdk/gdkwayland.h>
+#include <gtk-layer-shell/gtk-layer-shell.h>
+#include <wayland-client.h>
+
+#include <cmath>
+#include <deque>
+#include <vector>
+
+#include "app/desktop_gtk.h"
+#include "app/placement.h"
+#include "app/session_gtk.h"
+#include "render/frame.h"
+
+// Last: Xlib's macros (None, Status...) would clash with names above.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
+namespace tickora {
+namespace {
+
+// The monitors in desktop coordinates (logical pixels), and GDK's handles.
+struct Monitors {
+    std::vector<PlaceRect> rects;
+    std::vector<GdkMonitor*> handles;
+
+    int IndexOf(GdkMonitor* monitor) const {
+        for (std::size_t i = 0; i < handles.size(); ++i) {
+            if (handles[i] == monitor) return static_cast<int>(i);
+        }
+        return -1;
+    }
+};
+
+Monitors ListMonitors(GtkWidget* window) {
+    GdkDisplay* display = gtk_widget_get_display(window);
+    Monitors list;
+    for (int i = 0, count = gdk_display_get_n_monitors(display); i < count; ++i) {
+        GdkMonitor* monitor = gdk_display_get_monitor(display, i);
+        GdkRectangle area{};
+        gdk_monitor_get_geometry(monitor, &area);
+        // An output not described yet: its geometry follows.
+        if (area.width <= 0 || area.height <= 0) continue;
+        list.rects.push_back({area.x, area.y, area.width, area.height});
+        list.handles.push_back(monitor);
+    }
+    return list;
+}
+
+PlaceRect StoredClock() {
+    return {StoredPlaceX(), StoredPlaceY(), ScaledFaceWidth(), ScaledFaceHeight()};
+}
+
+PlacePoint Moved(const PlacePoint& from, double dx, double dy) {
+    return {from.x + static_cast<int>(std::lround(dx)), from.y + static_cast<int>(std::lround(dy))};
+}
+
+// ---------------------------------------------------------------------------
+// X11: the clock puts its window with gtk_window_move; the window manager
+// moves it when the user drags it, and may frame it or place it elsewhere at
+// first. Only the user's moves change the place saved, by exactly as much as
+// the window moved.
+
+struct WindowManagerMove {
+    PlacePoint shown;  // where the clock put its window
+    bool shownKnown = false;
+    // From a press on the clock until the window manager's pointer grab ends,
+    // a release reaches the clock, or the clock moves its window itself.
+    bool active = false;
+    PlacePoint from;  // the place when the move began
+    int serverX = 0;  // the window's top-left in the X server's pixels then
+    int serverY = 0;
+} wmMove;
+
+// Where the X server has the clock's own window (inside any frame) now: a
+// round trip, so never an older place than the latest, however late the
+// events that prompt the question are handled.
+bool ServerOrigin(GtkWidget* window, int* x, int* y) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window);
+    if (gdkWindow == nullptr || WindowGone()) return false;
+    GdkDisplay* display = gdk_window_get_display(gdkWindow);
+    Window child = 0;
+    gdk_x11_display_error_trap_push(display);
+    const Bool answered = XTranslateCoordinates(
+        GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdkWindow),
+        GDK_WINDOW_XID(gdk_screen_get_root_window(gdk_window_get_screen(gdkWindow))), 0, 0, x, y,
+        &child);
+    return gdk_x11_display_error_trap_pop(display) == 0 && answered;
+}
+
+// The server counts device pixels: at scale factor 2 the window moves two of
+// them for each pixel of desktop coordinates.
+void FollowWindowManagerMove(GtkWidget* window) {
+    int x = 0;
+    int y = 0;
+    if (!wmMove.active || !ServerOrigin(window, &x, &y)) return;
+    const double scale = gtk_widget_get_scale_factor(window);
+    const PlacePoint place =
+        Moved(wmMove.from, (x - wmMove.serverX) / scale, (y - wmMove.serverY) / scale);
+    if (place == wmMove.shown) return;
+    wmMove.shown = place;
+    NoteUserPlace(place.x, place.y);
+    SaveClockSettingsSoon();
+}
+
+void EndWindowManagerMove(GtkWidget* window) {
+    if (!wmMove.active) return;
+    FollowWindowManagerMove(window);
+    wmMove.active = false;
+    SaveClockSettings();
+}
+
+gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
+    FollowWindowManagerMove(window);
+    return FALSE;
+}
+
+// The window manager lets the pointer go at the end of its move.
+gboolean OnCrossing(GtkWidget* window, GdkEventCrossing* crossing, gpointer) {
+    if (crossing->mode == GDK_CROSSING_UNGRAB) EndWindowManagerMove(window);
+    return FALSE;
+}
+
+void ShowOnX11(GtkWidget* window, const PlacePoint& place) {
+    if (wmMove.shownKnown && place == wmMove.shown) return;
+    // The clock's own move, not the user's.
+    wmMove.active = false;
+    wmMove.shown = place;
+    wmMove.shownKnown = true;
+    gtk_window_move(GTK_WINDOW(window), place.x, place.y);
+}
+
+// ---------------------------------------------------------------------------
+// Layer-shell: the clock chooses the output and its margins from that
+// output's top-left, and moves itself while the first button is held.
+//
+// Pointer positions come relative to the surface where the compositor had it
+// when it sent them. A new place is taken by the commit that carries it; a
+// sync request sent right after that commit is answered after every event
+// sent before the compositor took it. GDK queues events before it hands them
+// on, so the answer is queued too, as a marker in GDK's own queue: each event
+// is read against the place the compositor had when it sent it, however late
+// it is handled.
+
+struct LayerPlace {
+    GdkMonitor* monitor = nullptr;  // the output asked for (nullptr: the compositor's)
+    PlacePoint asked;               // the place asked for, in desktop coordinates
+    PlacePoint placed;              // the place the events now handled refer to
+    std::deque<PlacePoint> underWay;
+    bool syncWanted = false;
+    bool dragging = false;
+    PlacePoint pressedAt;  // the place when the drag began
+    double pressX = 0;     // the pointer in the surface then
+    double pressY = 0;
+} layer;
+
+void OnSynced(void*, wl_callback* callback, std::uint32_t) {
+    wl_callback_destroy(callback);
+    GdkEvent* marker = gdk_event_new(GDK_NOTHING);
+    gdk_display_put_event(gdk_display_get_default(), marker);
+    gdk_event_free(marker);
+}
+
+// Every event of the display passes here before GTK has it.
+void OnEvent(GdkEvent* event, gpointer) {
+    if (event->type == GDK_NOTHING && !layer.underWay.empty()) {
+        layer.placed = layer.underWay.front();
+        layer.underWay.pop_front();
+        return;
+    }
+    gtk_main_do_event(event);
+}
+
+// After GDK's own handler has committed the frame with the new margins.
+void OnAfterPaint(GdkFrameClock*, gpointer window) {
+    if (!layer.syncWanted) return;
+    layer.syncWanted = false;
+    wl_display* display =
+        gdk_wayland_display_get_wl_display(gtk_widget_get_display(static_cast<GtkWidget*>(window)));
+    static const wl_callback_listener listener{&OnSynced};
+    wl_callback_add_listener(wl_display_sync(display), &listener, nullptr);
+    layer.underWay.push_back(layer.asked);
+}
+
+void OnRealizeLayer(GtkWidget* window, gpointer) {
+    g_signal_connect(gdk_window_get_frame_clock(gtk_widget_get_window(window)), "after-paint",
+                     G_CALLBACK(OnAfterPaint), window);
+}
+
+// On the monitor of this index (-1: wherever the compositor puts it, with
+// the place as margins), at this place.
+void ShowOnLayer(GtkWidget* window, const Monitors& monitors, int index, const PlacePoint& place) {
+    GdkMonitor* monitor = index >= 0 ? monitors.handles[static_cast<std::size_t>(index)] : nullptr;
+    if (monitor == layer.monitor && place == layer.asked) return;
+    const PlacePoint margins =
+        index >= 0 ? MarginsOn(monitors.rects[static_cast<std::size_t>(index)], place) : place;
+    layer.asked = place;
+    gtk_layer_set_margin(GTK_WINDOW(window), GTK_LAYER_SHELL_EDGE_LEFT, margins.x);
+    gtk_layer_set_margin(GTK_WINDOW(window), GTK_LAYER_SHELL_EDGE_TOP, margins.y);
+    if (monitor != layer.monitor) {
+        layer.monitor = monitor;
+        // A mapped surface is mapped again on the new output.
+        gtk_layer_set_monitor(GTK_WINDOW(window), monitor);
+    }
+    if (gtk_widget_get_realized(window)) {
+        layer.syncWanted = true;
+        gtk_widget_queue_draw(window);
+    } else {
+        layer.placed = place;
+    }
+}
+
+// The pointer at x, y of the surface: the clock follows it, onto the output
+// the pointer is on.
+void DragLayerTo(GtkWidget* window, double x, double y) {
+    const Monitors monitors = ListMonitors(window);
+    const PlacePoint pointer = Moved(layer.placed, x, y);
+    int index = MonitorAt(monitors.rects, pointer);
+    if (index < 0) index = monitors.IndexOf(layer.monitor);
+    ShowOnLayer(window, monitors, index, Moved(layer.placed, x - layer.pressX, y - layer.pressY));
+}
+
+void EndLayerDrag() {
+    layer.dragging = false;
+    if (layer.asked == layer.pressedAt) return;
+    NoteUserPlace(layer.asked.x, layer.asked.y);
+    SaveClockSettings();
+}
+
+gboolean OnLayerMotion(GtkWidget* window, GdkEventMotion* motion, gpointer) {
+    // The button state is not asked: a surface mapped again on another
+    // output starts with none known, though the button is still held.
+    if (!layer.dragging) return FALSE;
+    DragLayerTo(window, motion->x, motion->y);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// Monitors added, removed, resized or rearranged: the clock is shown again
+// from its stored place, once the changes of one moment are all known.
+
+guint replaceSource = 0;
+
+void ShowAtStoredPlace(GtkWidget* window) {
+    const Monitors monitors = ListMonitors(window);
+    const ShownPlace shown = PlaceToShow(monitors.rects, StoredClock());
+    if (gtk_layer_is_layer_window(GTK_WINDOW(window))) {
+        ShowOnLayer(window, monitors, shown.monitor, shown.place);
+    } else if (CurrentDesktop() == Desktop::X11) {
+        ShowOnX11(window, shown.place);
+    }
+}
+
+gboolean ReplaceClock(gpointer window) {
+    replaceSource = 0;
+    // A drag in progress carries on; the place is checked when monitors next change.
+    if (!layer.dragging && !WindowGone()) ShowAtStoredPlace(static_cast<GtkWidget*>(window));
+    return G_SOURCE_REMOVE;
+}
+
+void OnMonitorsChanged(GtkWidget* window) {
+    if (replaceSource == 0) replaceSource = g_idle_add(&ReplaceClock, window);
+}
+
+void OnGeometry(GdkMonitor*, GParamSpec*, gpointer window) {
+    OnMonitorsChanged(static_cast<GtkWidget*>(window));
+}
+
+void WatchMonitor(GdkMonitor* monitor, GtkWidget* window) {
+    g_signal_connect_object(monitor, "notify::geometry", G_CALLBACK(OnGeometry), window,
+                            G_CONNECT_DEFAULT);
+}
+
+void OnMonitorAdded(GdkDisplay*, GdkMonitor* monitor, gpointer window) {
+    WatchMonitor(monitor, static_cast<GtkWidget*>(window));
+    OnMonitorsChanged(static_cast<GtkWidget*>(window));
+}
+
+void OnMonitorRemoved(GdkDisplay*, GdkMonitor*, gpointer window) {
+    OnMonitorsChanged(static_cast<GtkWidget*>(window));
+}
+
+void OnScreenChanged(GdkScreen*, gpointer window) {
+    OnMonitorsChanged(static_cast<GtkWidget*>(window));
+}
+
+}  // namespace
+
+void PlaceClockWindow(GtkWidget* window) {
+    GdkDisplay* display = gtk_widget_get_display(window);
+    for (int i = 0, count = gdk_display_get_n_monitors(display); i < count; ++i) {
+        WatchMonitor(gdk_display_get_monitor(display, i), window);
+    }
+    g_signal_connect_object(display, "monitor-added", G_CALLBACK(OnMonitorAdded), window,
+                            G_CONNECT_DEFAULT);
+    g_signal_connect_object(display, "monitor-removed", G_CALLBACK(OnMonitorRemoved), window,
+                            G_CONNECT_DEFAULT);
+    GdkScreen* screen = gtk_widget_get_screen(window);
+    g_signal_connect_object(screen, "monitors-changed", G_CALLBACK(OnScreenChanged), window,
+                            G_CONNECT_DEFAULT);
+    g_signal_connect_object(screen, "size-changed", G_CALLBACK(OnScreenChanged), window,
+                            G_CONNECT_DEFAULT);
+    if (CurrentDesktop() == Desktop::X11) {
+        gtk_widget_add_events(window,
+                              GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+        g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), nullptr);
+        g_signal_connect(window, "enter-notify-event", G_CALLBACK(OnCrossing), nullptr);
+        ShowAtStoredPlace(window);
+    }
+}
+
+void PlaceLayerSurface(GtkWidget* window) {
+    ShowAtStoredPlace(window);
+    gdk_event_handler_set(&OnEvent, nullptr, nullptr);
+    g_signal_connect_after(window, "realize", G_CALLBACK(OnRealizeLayer), nullptr);
+    g_signal_connect(window, "motion-notify-event", G_CALLBACK(OnLayerMotion), nullptr);
+}
+
+bool ReopenedOnAnotherOutput(GtkWidget* window) {
+    if (!gtk_layer_is_layer_window(GTK_WINDOW(window))) return false;
+    layer.dragging = false;
+    // Its output may be gone before GDK knows: the compositor chooses one
+    // until the monitors are known again.
+    if (layer.monitor != nullptr) {
+        layer.monitor = nullptr;
+        gtk_layer_set_monitor(GTK_WINDOW(window), nullptr);  // maps it again
+    } else {
+        gtk_widget_hide(window);
+        gtk_widget_show(window);
+    }
+    OnMonitorsChanged(window);
+    return true;
+}
+
+void BeginClockMove(GtkWidget* window, GdkEventButton* press) {
+    if (gtk_layer_is_layer_window(GTK_WINDOW(window))) {
+        // The compositor offers no move for layer surfaces.
+        layer.dragging = true;
+        layer.pressedAt = layer.placed;
+        layer.pressX = press->x;
+        layer.pressY = press->y;
+        return;
+    }
+    if (CurrentDesktop() == Desktop::X11) {
+        wmMove.active = ServerOrigin(window, &wmMove.serverX, &wmMove.serverY);
+        wmMove.from = wmMove.shown;
+    }
+    gtk_window_begin_move_drag(GTK_WINDOW(window), static_cast<gint>(press->button),
+                               static_cast<gint>(press->x_root), static_cast<gint>(press->y_root),
+                               press->time);
+}
+
+void EndClockMove(GtkWidget* window, GdkEventButton* release) {
+    if (release->button != GDK_BUTTON_PRIMARY) return;
+    if (layer.dragging) {
+        // Where the pointer let go: the release carries its last position.
+        DragLayerTo(window, release->x, release->y);
+        EndLayerDrag();
+        return;
+    }
+    EndWindowManagerMove(window);
+}
+
+}  // namespace tickora

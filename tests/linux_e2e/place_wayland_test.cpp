@@ -1,0 +1,123 @@
+// Where the clock's layer surface goes on a headless sway: on the output that
+// shows its place, across outputs when dragged, whole on the nearest output
+// when its place is on none, and at its place at an output scale of 2.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <string>
+
+#include "linux_e2e/sway_desktop.h"
+
+namespace tickora::wayland_e2e {
+namespace {
+
+std::string Saved(int x, int y) {
+    char text[64];
+    std::snprintf(text, sizeof text, "PosX=dword:%08x\nPosY=dword:%08x\n", static_cast<unsigned>(x),
+                  static_cast<unsigned>(y));
+    return text;
+}
+
+// The clock stopped for the whole drag handles all its events late, in one
+// go, while the compositor takes each new place: every event is read against
+// the place the surface had when it was sent, and the release's wins.
+TEST_F(SwayDesktop, ADragHandledLateEndsWhereThePointerLetGo) {
+    StoreSettings(Saved(100, 50));
+    clock = StartClock();
+    ASSERT_TRUE(WaitFor([&] { return DialShownAt(100, 50); }));
+    ASSERT_TRUE(pointer.Tell("move 245 195"));
+    kill(clock.pid, SIGSTOP);
+    ASSERT_TRUE(pointer.Tell("press 272"));
+    for (const char* to : {"move 265 205", "move 285 225", "move 305 245", "move 345 265"}) {
+        ASSERT_TRUE(pointer.Tell(to));
+    }
+    ASSERT_TRUE(pointer.Tell("release 272"));
+    kill(clock.pid, SIGCONT);
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(200, 120)) != std::string::npos; }))
+        << Settings();
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(200, 120); }));
+}
+
+// Two outputs side by side: HEADLESS-1 at 0,0 and HEADLESS-2 at 1280,0.
+class TwoOutputs : public SwayDesktop {
+  protected:
+    SwayOptions Options() const override {
+        return {2, "output HEADLESS-1 position 0 0\noutput HEADLESS-2 position 1280 0", 2 * kWidth,
+                kHeight};
+    }
+    // The pointer, with the button held, goes on to x, y; the clock is under
+    // it again before it goes on (else its events go elsewhere).
+    void DragOn(int x, int y) {
+        ASSERT_TRUE(pointer.Tell("move " + std::to_string(x) + " " + std::to_string(y)));
+        EXPECT_TRUE(WaitFor([&] {
+            const Shot shot = Screenshot();
+            return !shot.Empty() && shot.At(x, y) != shot.pixels.back();
+        })) << "the clock is not under the pointer at "
+            << x;
+    }
+};
+
+TEST_F(TwoOutputs, PlacedOnTheSecondOutputAndDraggedOntoTheFirst) {
+    StoreSettings(Saved(1500, 100));
+    clock = StartClock();
+    ASSERT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); })) << "not on the second output";
+
+    ASSERT_TRUE(pointer.Tell("move 1645 245"));
+    ASSERT_TRUE(pointer.Tell("press 272"));
+    for (const int x : {1545, 1445, 1345, 1245, 1145, 1045}) DragOn(x, 245);
+    ASSERT_TRUE(pointer.Tell("release 272"));
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(900, 100)) != std::string::npos; }))
+        << Settings();
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(900, 100); }));
+}
+
+TEST_F(TwoOutputs, APlaceOnNoOutputIsShownWholeOnTheNearestAndKept) {
+    StoreSettings(Saved(5000, 3000));
+    clock = StartClock();
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(2 * kWidth - kFace, kHeight - kFace); }));
+    clock.End();
+    EXPECT_NE(Settings().find(Saved(5000, 3000)), std::string::npos) << Settings();
+
+    // Outputs rearranged while it runs: the second output moves down, away
+    // from the place, and back.
+    StoreSettings(Saved(1500, 100));
+    clock = StartClock();
+    ASSERT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); }));
+    ASSERT_FALSE(SwayMessage({"-r", "output", "HEADLESS-2", "position", "1280", "400"}).empty());
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(1500, 400); })) << "not brought onto the output";
+    ASSERT_FALSE(SwayMessage({"-r", "output", "HEADLESS-2", "position", "1280", "0"}).empty());
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); })) << "not back at its place";
+    clock.End();
+    EXPECT_NE(Settings().find(Saved(1500, 100)), std::string::npos) << Settings();
+}
+
+// An output scale of 2: places are in logical pixels, screenshots in device pixels.
+class ScaleTwo : public SwayDesktop {
+  protected:
+    SwayOptions Options() const override {
+        return {1, "output HEADLESS-1 scale 2", kWidth / 2, kHeight / 2};
+    }
+};
+
+TEST_F(ScaleTwo, ThePlaceRoundTripsAndADragMovesItInLogicalPixels) {
+    StoreSettings(Saved(100, 50));
+    clock = StartClock();
+    ASSERT_TRUE(WaitFor([&] { return DialShownAt(200, 100, 2 * kFace); }));
+    clock.End();
+    EXPECT_NE(Settings().find(Saved(100, 50)), std::string::npos) << Settings();
+
+    clock = StartClock();
+    ASSERT_TRUE(WaitFor([&] { return DialShownAt(200, 100, 2 * kFace); }));
+    ASSERT_TRUE(pointer.Tell("move 245 195"));
+    ASSERT_TRUE(pointer.Tell("press 272"));
+    ASSERT_TRUE(pointer.Tell("move 275 215"));
+    ASSERT_TRUE(pointer.Tell("move 285 225"));
+    ASSERT_TRUE(pointer.Tell("release 272"));
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(140, 80)) != std::string::npos; }))
+        << Settings();
+    EXPECT_TRUE(WaitFor([&] { return DialShownAt(280, 160, 2 * kFace); }));
+}
+
+}  // namespace
+}  // namespace tickora::wayland_e2e

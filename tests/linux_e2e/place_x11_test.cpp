@@ -1,0 +1,264 @@
+// Where the Linux clock stays on X11: at a scale factor of 2, under window
+// managers that frame it or place it themselves, off every monitor and on a
+// screen that shrinks under it. Each test runs an X server of its own, so no
+// window manager or screen change reaches the shared display.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "linux_e2e/clock_user.h"
+#include "linux_e2e/x_probe.h"
+
+// Last: Xlib's macros (None, Status...) would clash with names above.
+#include <X11/Xatom.h>
+#include <X11/extensions/XTest.h>
+
+namespace tickora::linux_e2e {
+namespace {
+
+// A process of the test's own, ended with the test.
+struct Owned {
+    pid_t pid = -1;
+    Owned() = default;
+    explicit Owned(pid_t started) : pid(started) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(Owned&& other) noexcept {
+        EndProcess(pid);
+        std::swap(pid, other.pid);
+        return *this;
+    }
+    ~Owned() { EndProcess(pid); }
+};
+
+// An X server on the first free display number from 160 on.
+struct OwnX {
+    Owned server;
+    std::string name;
+
+    explicit OwnX(const std::vector<std::string>& command,
+                  const std::vector<std::string>& env = {}) {
+        for (int number = 160; number < 220 && name.empty(); ++number) {
+            const std::string candidate = ":" + std::to_string(number);
+            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+                fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+                continue;
+            }
+            std::vector<std::string> argv{command[0], candidate};
+            argv.insert(argv.end(), command.begin() + 1, command.end());
+            argv.insert(argv.end(), {"-nolisten", "tcp"});
+            server = Owned(Spawn(argv, env));
+            // Another server may have taken the number meanwhile: then this one ends.
+            if (WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(number)); },
+                        10000) &&
+                waitpid(server.pid, nullptr, WNOHANG) == 0) {
+                name = candidate;
+            }
+        }
+    }
+};
+
+long Cardinal(Display* display, Window window, const char* property, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1, False,
+                           type, &actual, &format, &count, &after, &data) == Success &&
+        data != nullptr && count == 1) {
+        value = *reinterpret_cast<long*>(data);
+    }
+    if (data != nullptr) XFree(data);
+    return value;
+}
+
+// PosX, PosY as saved, or a value no test expects when missing.
+std::pair<int, int> SavedPlace(const std::string& settings) {
+    const auto read = [&](const std::string& name) {
+        const std::size_t at = settings.find(name + "=dword:");
+        if (at == std::string::npos) return -999999;
+        return static_cast<int>(std::stoul(settings.substr(at + name.size() + 7, 8), nullptr, 16));
+    };
+    return {read("PosX"), read("PosY")};
+}
+
+// Drags the clock's window with the first button from its middle, as a user
+// would, and lets go: the window manager (or GDK standing in for one) moves it.
+// Until the mover has taken the pointer, motion reaches the clock instead:
+// the pointer is nudged right until the window follows. A clock given as
+// `late` is stopped for the rest of the drag, so that it handles all of it
+// late. Returns how far the window moved, in the server's pixels.
+std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy, pid_t late = -1) {
+    Display* display = probe.display();
+    const XProbe::Geometry before = probe.GeometryOf(window);
+    const int x = before.x + before.width / 2;
+    const int y = before.y + before.height / 2;
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XSync(display, False);
+    int nudge = 0;
+    const bool following = WaitFor(
+        [&] {
+            XTestFakeMotionEvent(display, -1, x + ++nudge, y, CurrentTime);
+            XSync(display, False);
+            return probe.GeometryOf(window).x != before.x;
+        },
+        10000, 50);
+    if (late > 0) kill(late, SIGSTOP);
+    XTestFakeMotionEvent(display, -1, x + dx, y + dy, CurrentTime);
+    XSync(display, False);
+    WaitFor([&] { return probe.GeometryOf(window).y != before.y; });
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+    const XProbe::Geometry after = probe.GeometryOf(window);
+    if (late > 0) kill(late, SIGCONT);
+    EXPECT_TRUE(following) << "the window did not follow the pointer";
+    return {after.x - before.x, after.y - before.y};
+}
+
+class PlaceX11 : public ::testing::Test, public ClockUser {
+  protected:
+    // The clock on this display, once the window manager (if any) has taken it.
+    Window StartClock(XProbe& probe, const std::string& display,
+                      const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> env = Env();
+        env.push_back("DISPLAY=" + display);
+        env.insert(env.end(), extra.begin(), extra.end());
+        clock = Owned(Spawn({TICKORA_CLOCK_PATH}, env));
+        const Window window = probe.WaitForClock(clock.pid);
+        if (window != 0 && managed) {
+            EXPECT_TRUE(WaitFor([&] {
+                return Cardinal(probe.display(), window, "WM_STATE", AnyPropertyType) > 0;
+            })) << "the window manager did not take the clock";
+        }
+        return window;
+    }
+    // Ends the clock as a session end does; its saved place.
+    std::pair<int, int> EndClock() {
+        kill(clock.pid, SIGTERM);
+        EXPECT_EQ(WaitForExit(clock.pid), 0);
+        clock.pid = -1;
+        return SavedPlace(Settings());
+    }
+    bool managed = false;
+    Owned clock;
+};
+
+// GDK counts window units, the X server device pixels: the place saved is the
+// one in window units, and a drag moves it by half the device pixels.
+TEST_F(PlaceX11, ScaleFactorTwoKeepsThePlaceAndDragsInLogicalPixels) {
+    OwnX x({"/usr/bin/Xvfb", "-screen", "0", "1280x1024x24"});
+    ASSERT_FALSE(x.name.empty());
+    XProbe probe(x.name.c_str());
+    StoreSettings("PosX=dword:00000032\nPosY=dword:00000028\n");
+    for (int run = 1; run <= 2; ++run) {
+        const Window window = StartClock(probe, x.name, {"GDK_SCALE=2"});
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(probe.WaitForSize(window, 580, 580));
+        EXPECT_EQ(probe.GeometryOf(window).x, 100) << "run " << run;
+        EXPECT_EQ(probe.GeometryOf(window).y, 80) << "run " << run;
+        if (run == 1) {
+            EXPECT_EQ(EndClock(), std::make_pair(50, 40));
+            continue;
+        }
+        const auto [dx, dy] = Drag(probe, window, 121, 81);
+        EXPECT_EQ(dx % 2, 0);
+        const std::pair<int, int> dragged{50 + dx / 2, 40 + dy / 2};
+        EXPECT_NE(dy, 0);
+        EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == dragged; })) << Settings();
+        EXPECT_EQ(EndClock(), dragged);
+    }
+}
+
+// A window manager that frames the clock (i3 floats a fixed-size window in a
+// frame with a title bar) or places windows itself: where it puts the clock is
+// never saved, and a drag changes the place by exactly as much as the window
+// moved, also when the clock handles the drag's events late.
+class WindowManagerPlace : public PlaceX11, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
+    OwnX x({"/usr/bin/Xvfb", "-screen", "0", "1280x800x24"});
+    ASSERT_FALSE(x.name.empty());
+    XProbe probe(x.name.c_str());
+    const fs::path config = home / "wm.conf";
+    std::vector<std::string> command{std::string("/usr/bin/") + GetParam()};
+    if (command[0] == "/usr/bin/i3") {
+        std::FILE* file = std::fopen(config.c_str(), "w");
+        std::fputs("# i3 config file (v4)\nfont pango:monospace 8\n", file);
+        std::fclose(file);
+        command.insert(command.end(), {"-c", config.string()});
+    }
+    std::vector<std::string> env = Env();
+    env.insert(env.end(), {"DISPLAY=" + x.name, "HOME=" + home.string()});
+    Owned manager(Spawn(command, env));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return Cardinal(probe.display(), DefaultRootWindow(probe.display()),
+                            "_NET_SUPPORTING_WM_CHECK", XA_WINDOW) > 0;
+        },
+        20000))
+        << GetParam() << " did not start";
+    managed = true;
+
+    StoreSettings("PosX=dword:00000064\nPosY=dword:00000032\n");
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_NE(StartClock(probe, x.name), 0u);
+        EXPECT_EQ(EndClock(), std::make_pair(100, 50)) << "run " << run;
+    }
+    const Window window = StartClock(probe, x.name);
+    ASSERT_NE(window, 0u);
+    const auto [dx, dy] = Drag(probe, window, 90, 60, clock.pid);
+    EXPECT_NE(dy, 0);
+    const std::pair<int, int> dragged{100 + dx, 50 + dy};
+    EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == dragged; })) << Settings();
+    EXPECT_EQ(EndClock(), dragged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Managers, WindowManagerPlace, ::testing::Values("i3", "openbox"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// A place on no monitor is shown whole on the nearest one and kept; a screen
+// that shrinks under the clock brings it along, and it goes back when the
+// screen grows again. Xvfb cannot change its size: Xephyr (inside an Xvfb) can.
+TEST_F(PlaceX11, OffEveryMonitorAndAShrinkingScreenShowItWholeAndKeepThePlace) {
+    OwnX host({"/usr/bin/Xvfb", "-screen", "0", "1280x1024x24"});
+    ASSERT_FALSE(host.name.empty());
+    OwnX x({"/usr/bin/Xephyr", "-resizeable", "-screen", "1024x768"}, {"DISPLAY=" + host.name});
+    ASSERT_FALSE(x.name.empty());
+    XProbe probe(x.name.c_str());
+    const auto at = [&](Window window, int left, int top) {
+        return WaitFor([&] {
+            const XProbe::Geometry geometry = probe.GeometryOf(window);
+            return geometry.x == left && geometry.y == top;
+        });
+    };
+    const auto resize = [&](const char* size) {
+        Owned xrandr(Spawn({"/usr/bin/xrandr", "-s", size}, {"DISPLAY=" + x.name}));
+        EXPECT_EQ(WaitForExit(xrandr.pid), 0);
+        xrandr.pid = -1;
+    };
+
+    StoreSettings("PosX=dword:00001388\nPosY=dword:fffff830\n");
+    Window window = StartClock(probe, x.name);
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(at(window, 1024 - 290, 0)) << "not whole on the screen";
+    EXPECT_EQ(EndClock(), std::make_pair(5000, -2000));
+
+    StoreSettings("PosX=dword:00000258\nPosY=dword:00000190\n");
+    window = StartClock(probe, x.name);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(at(window, 600, 400));
+    resize("640x480");
+    EXPECT_TRUE(at(window, 640 - 290, 480 - 290)) << "not brought onto the smaller screen";
+    resize("1024x768");
+    EXPECT_TRUE(at(window, 600, 400)) << "not back at its place";
+    EXPECT_EQ(EndClock(), std::make_pair(600, 400));
+}
+
+}  // namespace
+}  // namespace tickora::linux_e2e
