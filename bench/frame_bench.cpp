@@ -13,7 +13,7 @@
 
 #include "render/clock_positions.h"
 #include "render/frame.h"
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 #include "skin/skin_catalogue.h"

@@ -8,7 +8,7 @@
 
 #include "render/clock_positions.h"
 #include "render/frame.h"
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 #include "skin/resources.h"
 #include "support/pixels.h"
 

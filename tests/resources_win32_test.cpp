@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 #include "skin/resources.h"
 #include "skin/skin.h"
 

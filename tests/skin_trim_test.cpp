@@ -8,7 +8,7 @@
 
 #include "render/clock_positions.h"
 #include "render/frame.h"
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 #include "support/png_maker.h"
 #include "support/select_skin.h"
 #include "support/skins_folder_test.h"

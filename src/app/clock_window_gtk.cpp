@@ -12,7 +12,7 @@
 #include "present/present_wayland.h"
 #include "render/clock_positions.h"
 #include "render/frame.h"
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 

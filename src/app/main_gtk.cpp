@@ -13,7 +13,7 @@
 #include "app/session_gtk.h"
 #include "app/single_instance.h"
 #include "app/window_mode.h"
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
 #include "skin/skin.h"

@@ -6,7 +6,7 @@
 #include "app/process.h"
 #include "app/window_mode.h"
 #include "render/frame.h"
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
 #include "skin/skin.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 
 namespace tickora {
 

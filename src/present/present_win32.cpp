@@ -1,6 +1,6 @@
 #include "present/present_win32.h"
 
-#include "render/imaging_gdiplus.h"
+#include "imaging/imaging_gdiplus.h"
 
 namespace tickora {
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "render/frame.h"
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora {
 

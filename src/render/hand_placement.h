@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora {
 

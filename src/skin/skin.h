@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 #include "scratch_folder.h"
 
 using namespace tickora::imaging;

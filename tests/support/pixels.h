@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora::testing {
 

@@ -1,4 +1,4 @@
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 #include "support/pixels.h"
 
 namespace tickora::testing {

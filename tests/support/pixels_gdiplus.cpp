@@ -2,7 +2,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include "render/imaging_gdiplus.h"
+#include "imaging/imaging_gdiplus.h"
 #include "support/pixels.h"
 
 namespace tickora::testing {

@@ -1,6 +1,6 @@
 #include <cairo.h>
 
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 #include "skin/skin.h"
 #include "support/platform_probes.h"
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "render/imaging_gdiplus.h"
+#include "imaging/imaging_gdiplus.h"
 #include "skin/skin.h"
 #include "support/platform_probes.h"
 

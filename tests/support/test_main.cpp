@@ -1,7 +1,7 @@
 // The tests' main: the imaging library is up for the whole run, as in the clock.
 #include <gtest/gtest.h>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 #include "skin_folder.h"

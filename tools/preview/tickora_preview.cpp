@@ -10,8 +10,8 @@
 
 #include "render/clock_positions.h"
 #include "render/frame.h"
-#include "render/imaging.h"
-#include "render/imaging_cairo.h"
+#include "imaging/imaging.h"
+#include "imaging/imaging_cairo.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 #include "png_file.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora::imaging {
 

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "render/imaging.h"
+#include "imaging/imaging.h"
 
 namespace tickora::imaging {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "render/imaging_gdiplus.h"
+#include "imaging/imaging_gdiplus.h"
 
 namespace tickora::imaging {
 

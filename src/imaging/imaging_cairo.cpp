@@ -1,6 +1,6 @@
 // The imaging port on Cairo image surfaces (ARGB32 is premultiplied), drawing
 // source-over with CAIRO_FILTER_BEST wherever the caller asks for bicubic.
-#include "render/imaging_cairo.h"
+#include "imaging/imaging_cairo.h"
 
 #include <glib.h>
 #include <glib/gstdio.h>
