@@ -44,19 +44,13 @@ class WaylandFrames : public SwayDesktop {
                 "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"};
     }
 
-    // sway names its socket after its process: found in the runtime folder.
     bool SetOutputScale(int scale) {
-        for (const auto& entry : fs::directory_iterator(root / "run")) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind("sway-ipc.", 0) != 0) continue;
-            Child message = RunAsUser({"/usr/bin/swaymsg", "-s", entry.path().string(), "output",
-                                       "HEADLESS-1", "scale", std::to_string(scale)},
-                                      {});
-            // The compositor draws the pointer into the screenshots: away
-            // from the clock (a new scale leaves it elsewhere).
-            return message.Wait() == 0 && pointer.Tell("move 1200 700");
-        }
-        return false;
+        // -r: a JSON answer, so that success is not an empty output.
+        return !SwayMessage({"-r", "output", "HEADLESS-1", "scale", std::to_string(scale)})
+                    .empty() &&
+               // The compositor draws the pointer into the screenshots: away
+               // from the clock (a new scale leaves it elsewhere).
+               pointer.Tell("move 1200 700");
     }
 
     Picture Preview(const std::string& time, int scale) {
