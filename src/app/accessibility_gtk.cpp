@@ -5,16 +5,12 @@
 #include <cstring>
 #include <memory>
 
+#include "app/glib_text_gtk.h"
 #include "app/i18n_gtk.h"
 #include "render/clock_positions.h"
 
 namespace tickora {
 namespace {
-
-struct GFree {
-    void operator()(void* memory) const { g_free(memory); }
-};
-using GText = std::unique_ptr<gchar, GFree>;
 
 // The clock format follows the locale's time format (LC_TIME), which every
 // desktop sets from its region settings: a 12-hour format there names the

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/glib_text_gtk.h"
 #include "app/i18n_gtk.h"
 #include "settings/autostart_xdg.h"
 #include "settings/store_keyfile.h"
@@ -13,16 +14,6 @@
 
 namespace tickora {
 namespace {
-
-struct GFree {
-    void operator()(void* memory) const { g_free(memory); }
-};
-
-std::string Utf8(const std::u16string& text) {
-    std::unique_ptr<gchar, GFree> utf8{g_utf16_to_utf8(
-        reinterpret_cast<const gunichar2*>(text.c_str()), -1, nullptr, nullptr, nullptr)};
-    return utf8 ? utf8.get() : "";
-}
 
 // The skin folders in the order the Skin menu takes them: Skins beside the
 // program, then tickora/skins in each XDG data folder.

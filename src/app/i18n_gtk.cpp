@@ -4,20 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "app/glib_text_gtk.h"
 #include "skin/files.h"
 
 namespace tickora {
 namespace {
-
-struct GFree {
-    void operator()(void* memory) const { g_free(memory); }
-};
-
-std::string Utf8(const std::u16string& text) {
-    std::unique_ptr<gchar, GFree> utf8{g_utf16_to_utf8(
-        reinterpret_cast<const gunichar2*>(text.c_str()), -1, nullptr, nullptr, nullptr)};
-    return utf8 ? utf8.get() : "";
-}
 
 // The catalogues that belong to this program file: "locale" beside it in a
 // build tree (the build puts them there), "../share/locale" beside an

@@ -354,8 +354,10 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press) {
 void EndClockMove(GtkWidget* window, GdkEventButton* release) {
     if (release->button != GDK_BUTTON_PRIMARY) return;
     if (layer.dragging) {
-        // Where the pointer let go: the release carries its last position.
-        DragLayerTo(window, release->x, release->y);
+        // A Wayland button event carries no position: GDK gives it the last
+        // motion's, in the surface as it was then. That motion has already
+        // placed the clock; read against the place the surface has now, it
+        // would move it again.
         EndLayerDrag();
         return;
     }
