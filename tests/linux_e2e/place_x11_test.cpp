@@ -62,21 +62,6 @@ struct OwnX {
     }
 };
 
-long Cardinal(Display* display, Window window, const char* property, Atom type) {
-    Atom actual = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    long value = -1;
-    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1, False,
-                           type, &actual, &format, &count, &after, &data) == Success &&
-        data != nullptr && count == 1) {
-        value = *reinterpret_cast<long*>(data);
-    }
-    if (data != nullptr) XFree(data);
-    return value;
-}
-
 // PosX, PosY as saved, or a value no test expects when missing.
 std::pair<int, int> SavedPlace(const std::string& settings) {
     const auto read = [&](const std::string& name) {
@@ -133,7 +118,7 @@ class PlaceX11 : public ::testing::Test, public ClockUser {
         const Window window = probe.WaitForClock(clock.pid);
         if (window != 0 && managed) {
             EXPECT_TRUE(WaitFor([&] {
-                return Cardinal(probe.display(), window, "WM_STATE", AnyPropertyType) > 0;
+                return CardinalProperty(probe.display(), window, "WM_STATE", AnyPropertyType) > 0;
             })) << "the window manager did not take the clock";
         }
         return window;
@@ -198,8 +183,8 @@ TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
     Owned manager(Spawn(command, env));
     ASSERT_TRUE(WaitFor(
         [&] {
-            return Cardinal(probe.display(), DefaultRootWindow(probe.display()),
-                            "_NET_SUPPORTING_WM_CHECK", XA_WINDOW) > 0;
+            return CardinalProperty(probe.display(), DefaultRootWindow(probe.display()),
+                                    "_NET_SUPPORTING_WM_CHECK", XA_WINDOW) > 0;
         },
         20000))
         << GetParam() << " did not start";

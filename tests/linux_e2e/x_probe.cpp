@@ -29,24 +29,20 @@ XProbe::~XProbe() {
     if (display_ != nullptr) XCloseDisplay(display_);
 }
 
-namespace {
-
-long CardinalProperty(Display* display, Window window, const char* name) {
-    Atom type = 0;
+long CardinalProperty(Display* display, Window window, const char* name, Atom type) {
+    Atom actual = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     long value = -1;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False, type,
+                           &actual, &format, &count, &after, &data) == Success &&
         data != nullptr && count == 1) {
         value = *reinterpret_cast<long*>(data);
     }
     if (data != nullptr) XFree(data);
     return value;
 }
-
-}  // namespace
 
 // The clock's window among `parent`'s children, or one level further down:
 // a reparenting window manager puts each top-level window into a frame.
@@ -61,7 +57,7 @@ Window XProbe::FindClock(Window parent, pid_t pid, bool viewable, int depth) {
             (attributes.map_state == IsViewable || !viewable) &&
             attributes.c_class == InputOutput && XFetchName(display_, children[i], &name) &&
             name != nullptr && std::strcmp(name, "Tickora") == 0 &&
-            CardinalProperty(display_, children[i], "_NET_WM_PID") == pid) {
+            CardinalProperty(display_, children[i], "_NET_WM_PID", XA_CARDINAL) == pid) {
             found = children[i];
         }
         if (name != nullptr) XFree(name);

@@ -64,6 +64,10 @@ class XProbe {
 
 // Limits are generous: a loaded machine may take long, and a condition that
 // holds ends the wait at once.
+// The first number of a window's property of this type (AnyPropertyType for
+// any); -1 when it has none.
+long CardinalProperty(Display* display, Window window, const char* name, Atom type);
+
 bool WaitFor(const std::function<bool()>& check, int milliseconds = 30000,
              int pollMilliseconds = 25);
 
