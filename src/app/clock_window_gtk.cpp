@@ -218,6 +218,16 @@ void OnMap(GtkWidget* window, gpointer) {
     Present(window, RenderClock());
 }
 
+}  // namespace
+
+bool ShiftClockFrames(int x, int y, bool atOnce) {
+    if (!presenter) return false;
+    presenter->Shift(x, y, atOnce);
+    return true;
+}
+
+namespace {
+
 // Before GDK takes the surface away.
 void OnUnmap(GtkWidget*, gpointer) {
     presenter.reset();

@@ -34,6 +34,12 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press);
 // The end of the move: the clock stays, and is saved, where the pointer let go.
 void EndClockMove(GtkWidget* window, GdkEventButton* release);
 
+// While a layer surface is dragged its frames are shown x, y (logical
+// pixels) from the window, which stays where it is until the drag ends: at
+// once, or with the window's next commit (its new place). False where frames
+// are the window's own and cannot be shown apart from it.
+bool ShiftClockFrames(int x, int y, bool atOnce);
+
 // A delete on a layer surface comes from the compositor, which closes the
 // surface when its output goes away: the clock is shown again on an output
 // that is there, and the run goes on (true).

@@ -1,11 +1,8 @@
 #include "app/place_gtk.h"
 
-#include <gdk/gdkwayland.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
-#include <wayland-client.h>
 
 #include <cmath>
-#include <deque>
 #include <vector>
 
 #include "app/desktop_gtk.h"
@@ -135,58 +132,23 @@ void ShowOnX11(GtkWidget* window, const PlacePoint& place) {
 // Layer-shell: the clock chooses the output and its margins from that
 // output's top-left, and moves itself while the first button is held.
 //
-// Pointer positions come relative to the surface where the compositor had it
-// when it sent them. A new place is taken by the commit that carries it; a
-// sync request sent right after that commit is answered after every event
-// sent before the compositor took it. GDK queues events before it hands them
-// on, so the answer is queued too, as a marker in GDK's own queue: each event
-// is read against the place the compositor had when it sent it, however late
-// it is handled.
+// While the button is held the window itself stays where it is and only the
+// clock's frames follow the pointer; the window takes its new place when the
+// button is let go. Compositors disagree about what a pointer position means
+// while a surface moves under a held button (some count from where the surface
+// was at the press, others from where it is now), and a window mapped again on
+// another output mid-drag would lose the pointer to whatever lies under it. A
+// window that does not move leaves no room for either.
 
 struct LayerPlace {
     GdkMonitor* monitor = nullptr;  // the output asked for (nullptr: the compositor's)
     PlacePoint asked;               // the place asked for, in desktop coordinates
-    PlacePoint placed;              // the place the events now handled refer to
-    std::deque<PlacePoint> underWay;
-    bool syncWanted = false;
     bool dragging = false;
     PlacePoint pressedAt;  // the place when the drag began
     double pressX = 0;     // the pointer in the surface then
     double pressY = 0;
+    PlacePoint dragged;  // where the pointer has taken the clock
 } layer;
-
-void OnSynced(void*, wl_callback* callback, std::uint32_t) {
-    wl_callback_destroy(callback);
-    GdkEvent* marker = gdk_event_new(GDK_NOTHING);
-    gdk_display_put_event(gdk_display_get_default(), marker);
-    gdk_event_free(marker);
-}
-
-// Every event of the display passes here before GTK has it.
-void OnEvent(GdkEvent* event, gpointer) {
-    if (event->type == GDK_NOTHING && !layer.underWay.empty()) {
-        layer.placed = layer.underWay.front();
-        layer.underWay.pop_front();
-        return;
-    }
-    gtk_main_do_event(event);
-}
-
-// After GDK's own handler has committed the frame with the new margins.
-void OnAfterPaint(GdkFrameClock*, gpointer window) {
-    if (!layer.syncWanted) return;
-    layer.syncWanted = false;
-    wl_display* display =
-        gdk_wayland_display_get_wl_display(gtk_widget_get_display(static_cast<GtkWidget*>(window)));
-    static const wl_callback_listener listener{&OnSynced};
-    wl_callback_add_listener(wl_display_sync(display), &listener, nullptr);
-    layer.underWay.push_back(layer.asked);
-}
-
-void OnRealizeLayer(GtkWidget* window, gpointer) {
-    g_signal_connect(gdk_window_get_frame_clock(gtk_widget_get_window(window)), "after-paint",
-                     G_CALLBACK(OnAfterPaint), window);
-}
 
 // On the monitor of this index (-1: wherever the compositor puts it, with
 // the place as margins), at this place.
@@ -203,34 +165,39 @@ void ShowOnLayer(GtkWidget* window, const Monitors& monitors, int index, const P
         // A mapped surface is mapped again on the new output.
         gtk_layer_set_monitor(GTK_WINDOW(window), monitor);
     }
-    if (gtk_widget_get_realized(window)) {
-        layer.syncWanted = true;
-        gtk_widget_queue_draw(window);
-    } else {
-        layer.placed = place;
-    }
+    if (gtk_widget_get_realized(window)) gtk_widget_queue_draw(window);
 }
 
-// The pointer at x, y of the surface: the clock follows it, onto the output
-// the pointer is on.
+// The pointer at x, y of the (unmoved) surface.
 void DragLayerTo(GtkWidget* window, double x, double y) {
+    const PlacePoint to = Moved(layer.pressedAt, x - layer.pressX, y - layer.pressY);
+    if (to == layer.dragged) return;
+    layer.dragged = to;
+    if (ShiftClockFrames(to.x - layer.pressedAt.x, to.y - layer.pressedAt.y, true)) return;
+    // Frames that are the window's own move with it, on its output.
     const Monitors monitors = ListMonitors(window);
-    const PlacePoint pointer = Moved(layer.placed, x, y);
-    int index = MonitorAt(monitors.rects, pointer);
-    if (index < 0) index = monitors.IndexOf(layer.monitor);
-    ShowOnLayer(window, monitors, index, Moved(layer.placed, x - layer.pressX, y - layer.pressY));
+    ShowOnLayer(window, monitors, monitors.IndexOf(layer.monitor), to);
 }
 
-void EndLayerDrag() {
+// The window goes where the clock was let go, on the output under the pointer
+// (else the one that shows most of it), its frames back in it with the same
+// commit.
+void EndLayerDrag(GtkWidget* window, double x, double y) {
+    DragLayerTo(window, x, y);
     layer.dragging = false;
-    if (layer.asked == layer.pressedAt) return;
-    NoteUserPlace(layer.asked.x, layer.asked.y);
+    ShiftClockFrames(0, 0, false);
+    const Monitors monitors = ListMonitors(window);
+    const PlaceRect clock{layer.dragged.x, layer.dragged.y, ScaledFaceWidth(), ScaledFaceHeight()};
+    int index = MonitorAt(monitors.rects, Moved(layer.pressedAt, x, y));
+    if (index < 0) index = MonitorShowing(monitors.rects, clock);
+    if (index < 0) index = monitors.IndexOf(layer.monitor);
+    ShowOnLayer(window, monitors, index, layer.dragged);
+    if (layer.dragged == layer.pressedAt) return;
+    NoteUserPlace(layer.dragged.x, layer.dragged.y);
     SaveClockSettings();
 }
 
 gboolean OnLayerMotion(GtkWidget* window, GdkEventMotion* motion, gpointer) {
-    // The button state is not asked: a surface mapped again on another
-    // output starts with none known, though the button is still held.
     if (!layer.dragging) return FALSE;
     DragLayerTo(window, motion->x, motion->y);
     return TRUE;
@@ -312,14 +279,15 @@ void PlaceClockWindow(GtkWidget* window) {
 
 void PlaceLayerSurface(GtkWidget* window) {
     ShowAtStoredPlace(window);
-    gdk_event_handler_set(&OnEvent, nullptr, nullptr);
-    g_signal_connect_after(window, "realize", G_CALLBACK(OnRealizeLayer), nullptr);
     g_signal_connect(window, "motion-notify-event", G_CALLBACK(OnLayerMotion), nullptr);
 }
 
 bool ReopenedOnAnotherOutput(GtkWidget* window) {
     if (!gtk_layer_is_layer_window(GTK_WINDOW(window))) return false;
-    layer.dragging = false;
+    if (layer.dragging) {
+        layer.dragging = false;
+        ShiftClockFrames(0, 0, false);
+    }
     // Its output may be gone before GDK knows: the compositor chooses one
     // until the monitors are known again.
     if (layer.monitor != nullptr) {
@@ -337,7 +305,8 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press) {
     if (gtk_layer_is_layer_window(GTK_WINDOW(window))) {
         // The compositor offers no move for layer surfaces.
         layer.dragging = true;
-        layer.pressedAt = layer.placed;
+        layer.pressedAt = layer.asked;
+        layer.dragged = layer.asked;
         layer.pressX = press->x;
         layer.pressY = press->y;
         return;
@@ -355,10 +324,8 @@ void EndClockMove(GtkWidget* window, GdkEventButton* release) {
     if (release->button != GDK_BUTTON_PRIMARY) return;
     if (layer.dragging) {
         // A Wayland button event carries no position: GDK gives it the last
-        // motion's, in the surface as it was then. That motion has already
-        // placed the clock; read against the place the surface has now, it
-        // would move it again.
-        EndLayerDrag();
+        // motion's, in the same unmoved surface.
+        EndLayerDrag(window, release->x, release->y);
         return;
     }
     EndWindowManagerMove(window);

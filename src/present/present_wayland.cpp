@@ -44,6 +44,9 @@ struct WaylandPresenter::State {
     wl_subcompositor* subcompositor = nullptr;
     wl_surface* surface = nullptr;
     wl_subsurface* subsurface = nullptr;
+    wl_surface* parent = nullptr;  // GDK's
+    int shiftX = 0;
+    int shiftY = 0;
 
     // The pool: one shared-memory file of kBuffers frames of the current size.
     int fd = -1;
@@ -280,6 +283,7 @@ std::unique_ptr<WaylandPresenter> WaylandPresenter::Create(GtkWidget* window) {
     }
 
     wl_compositor* compositor = state->compositor;
+    state->parent = parent;
     state->surface = wl_compositor_create_surface(compositor);
     state->subsurface =
         wl_subcompositor_get_subsurface(state->subcompositor, state->surface, parent);
@@ -315,6 +319,19 @@ void WaylandPresenter::Present(const Frame& frame) {
     for (Buffer& buffer : state.buffers) buffer.lacking = Union(buffer.lacking, damage);
     state.waiting = Union(state.waiting, damage);
     state.Show();
+}
+
+void WaylandPresenter::Shift(int x, int y, bool atOnce) {
+    State& state = *state_;
+    if (x == state.shiftX && y == state.shiftY) return;
+    state.shiftX = x;
+    state.shiftY = y;
+    wl_subsurface_set_position(state.subsurface, x, y);
+    if (!atOnce) return;
+    // The position is the parent's state. GDK commits its surface only within
+    // its own paint, so nothing of GDK's is pending here to go with it.
+    wl_surface_commit(state.parent);
+    wl_display_flush(state.display);
 }
 
 }  // namespace tickora

@@ -30,6 +30,11 @@ class WaylandPresenter {
     // held until a newer frame replaces it.
     void Present(const Frame& frame);
 
+    // Shows the frames x, y (logical pixels) from the window's own surface: at
+    // once, or with the window's next commit. The window can stay where it is
+    // while the clock is dragged, so pointer positions keep their meaning.
+    void Shift(int x, int y, bool atOnce);
+
     struct State;
 
   private:
