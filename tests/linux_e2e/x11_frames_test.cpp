@@ -1,0 +1,198 @@
+// What the clock's X11 window holds, pixel for pixel, while it ticks: the
+// preview renderer's frame for the same time, after frames that changed only
+// the second hand's area, after the window was covered and uncovered, and
+// after a change of Scale. On a 32-bit visual with and without a compositing
+// manager, and on a server with neither a 32-bit visual nor MIT-SHM (a 24-bit
+// window, its pixels sent in the requests). The time is frozen by libfaketime
+// (preloaded into the clock alone) and moved on by whole seconds.
+#include <cairo.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "linux_e2e/clock_user.h"
+#include "linux_e2e/x_probe.h"
+
+namespace tickora::linux_e2e {
+namespace {
+
+const std::string kFakeTime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+
+enum class Server { kPlain, kComposited, kDepth24WithoutShm };
+
+class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
+  protected:
+    void SetUp() override {
+        if (GetParam() == Server::kDepth24WithoutShm) {
+            int number = 160;
+            while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+                   fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+                ++number;
+            }
+            displayName = ":" + std::to_string(number);
+            // Without Composite the server offers no 32-bit visual.
+            server = Spawn({"/usr/bin/Xvfb", displayName, "-nolisten", "tcp", "-screen", "0",
+                            "800x600x24", "-extension", "Composite", "-extension", "MIT-SHM"},
+                           {});
+            ASSERT_TRUE(WaitFor([&] {
+                probe = std::make_unique<XProbe>(displayName.c_str());
+                return probe->display() != nullptr;
+            }));
+        } else {
+            probe = std::make_unique<XProbe>();
+            ASSERT_NE(probe->display(), nullptr) << "these tests need DISPLAY";
+            displayName = DisplayString(probe->display());
+        }
+        if (GetParam() == Server::kComposited) {
+            compositor = Spawn({"/usr/bin/xcompmgr"}, {});
+            ASSERT_TRUE(WaitFor([&] { return probe->CompositorRunning(); }));
+        }
+        std::ofstream(stamp) << "2026-03-14 10:15:01\n";
+    }
+    void TearDown() override {
+        EndProcess(clock);
+        EndProcess(compositor);
+        probe.reset();
+        EndProcess(server);
+    }
+
+    void SetTime(const char* time) { std::ofstream(stamp) << "2026-03-14 " << time << "\n"; }
+
+    // The preview's frame (premultiplied ARGB) for a time and Scale.
+    const std::vector<std::uint32_t>& Expected(const std::string& time, int scale, int size) {
+        std::vector<std::uint32_t>& frame = previews[time + "@" + std::to_string(scale)];
+        if (!frame.empty()) return frame;
+        const fs::path png = home / "preview.png";
+        const pid_t preview = Spawn(
+            {TICKORA_PREVIEW_PATH, "--time", time, "--scale", std::to_string(scale), png.string()},
+            {});
+        EXPECT_EQ(WaitForExit(preview), 0);
+        cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+        if (cairo_image_surface_get_width(image) == size) {
+            for (int y = 0; y < size; ++y) {
+                const auto* row = reinterpret_cast<const std::uint32_t*>(
+                    cairo_image_surface_get_data(image) +
+                    y * cairo_image_surface_get_stride(image));
+                frame.insert(frame.end(), row, row + size);
+            }
+        }
+        cairo_surface_destroy(image);
+        return frame;
+    }
+
+    // Waits until the window holds the preview's frame: every byte within one
+    // (the PNG keeps straight alpha). Without a compositing manager only the
+    // opaque pixels count (the window is cut to shape; the server shows no
+    // alpha), and a 24-bit window has no alpha byte.
+    ::testing::AssertionResult Shows(const std::string& time, int scale, int size) {
+        const std::vector<std::uint32_t>& expected = Expected(time, scale, size);
+        if (expected.empty()) return ::testing::AssertionFailure() << "no preview";
+        const bool composited = GetParam() == Server::kComposited;
+        int worst = 256;
+        int at = -1;
+        const bool same = WaitFor([&] {
+            const std::vector<std::uint32_t> shown = probe->WindowPixels(window, size, size);
+            if (shown.size() != expected.size()) return false;
+            worst = 0;
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                if (!composited && expected[i] >> 24 != 0xFF) continue;
+                for (int shift = 0; shift < (composited ? 32 : 24); shift += 8) {
+                    const int a = static_cast<int>(expected[i] >> shift & 0xFF);
+                    const int b = static_cast<int>(shown[i] >> shift & 0xFF);
+                    if (std::abs(a - b) > worst) {
+                        worst = std::abs(a - b);
+                        at = static_cast<int>(i);
+                    }
+                }
+            }
+            return worst <= 1;
+        });
+        if (same) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << time << " at Scale " << scale << ": a byte differs by " << worst << " at ("
+               << at % size << ", " << at / size << ")";
+    }
+
+    // An opaque window of another client over the clock, then gone again.
+    void CoverAndUncover() {
+        Display* display = probe->display();
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = 0xFF00FF;
+        const Window cover = XCreateWindow(display, DefaultRootWindow(display), 100, 50, 400, 400,
+                                           0, CopyFromParent, InputOutput, CopyFromParent,
+                                           CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapRaised(display, cover);
+        XSync(display, False);
+        XDestroyWindow(display, cover);
+        XSync(display, False);
+    }
+
+    std::string displayName;
+    pid_t server = -1;
+    std::unique_ptr<XProbe> probe;
+    pid_t compositor = -1;
+    pid_t clock = -1;
+    Window window = 0;
+    fs::path stamp = home / "faketime";
+    std::map<std::string, std::vector<std::uint32_t>> previews;
+};
+
+TEST_P(X11Frames, HoldThePreviewFrameThroughTicksExposesAndAScaleChange) {
+    clock = Spawn(
+        {TICKORA_CLOCK_PATH},
+        {"DISPLAY=" + displayName, "XDG_CONFIG_HOME=" + (home / "config").string(),
+         "XDG_RUNTIME_DIR=" + (home / "run").string(), "TZ=UTC", "LD_PRELOAD=" + kFakeTime,
+         "FAKETIME_TIMESTAMP_FILE=" + stamp.string(), "FAKETIME_NO_CACHE=1",
+         "FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"});
+    window = probe->WaitForClock(clock);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(probe->WaitForSize(window, 290, 290));
+    EXPECT_EQ(probe->GeometryOf(window).depth, GetParam() == Server::kDepth24WithoutShm ? 24 : 32);
+    ASSERT_TRUE(Shows("10:15:01", 100, 290));
+
+    // Within one five-second step: each tick changes the second hand's area alone.
+    for (const char* time : {"10:15:02", "10:15:03", "10:15:04"}) {
+        SetTime(time);
+        EXPECT_TRUE(Shows(time, 100, 290));
+    }
+    CoverAndUncover();
+    EXPECT_TRUE(Shows("10:15:04", 100, 290)) << "after an expose";
+
+    // Scale > 20% ... 80% from the menu: drawn from the next tick on (whole, at
+    // the new size), then a tick that changes the second hand's area alone.
+    probe->ClickAt(150 + 145, 100 + 145, 3);
+    ASSERT_TRUE(WaitFor([&] { return probe->PopupShown(); }));
+    ASSERT_TRUE(probe->PressKeys(
+        {"Down", "Right", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}));
+    ASSERT_TRUE(WaitFor([&] { return !probe->PopupShown(); }));
+    SetTime("10:15:03");
+    ASSERT_TRUE(probe->WaitForSize(window, 232, 232));
+    EXPECT_TRUE(Shows("10:15:03", 80, 232));
+    SetTime("10:15:02");
+    EXPECT_TRUE(Shows("10:15:02", 80, 232));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, X11Frames,
+                         ::testing::Values(Server::kPlain, Server::kComposited,
+                                           Server::kDepth24WithoutShm),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case Server::kPlain:
+                                     return "Plain";
+                                 case Server::kComposited:
+                                     return "Composited";
+                                 default:
+                                     return "Depth24WithoutShm";
+                             }
+                         });
+
+}  // namespace
+}  // namespace tickora::linux_e2e
