@@ -36,7 +36,7 @@ struct Shown {
 // On Wayland the frames go to a subsurface in buffers of the clock's own while
 // the window is mapped; GTK's surface then shows nothing of its own.
 std::unique_ptr<WaylandPresenter> presenter;
-// On X11 they go straight onto the window while it is mapped, without GTK's
+// On X11 they go straight onto the window while it exists, without GTK's
 // paint cycle (GTK then paints nothing; what it invalidates is shown again).
 std::unique_ptr<X11Presenter> x11Presenter;
 
@@ -212,13 +212,19 @@ void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer) {
 }
 
 void OnRealize(GtkWidget* window, gpointer) {
+    // From the start, so that GTK never paints the window (not even before
+    // it is first mapped).
+    x11Presenter = X11Presenter::Create(window);
     FollowScaleFactor(window);
     UpdateShape(window);
 }
 
+void OnUnrealize(GtkWidget*, gpointer) {
+    x11Presenter.reset();
+}
+
 void OnMap(GtkWidget* window, gpointer) {
     presenter = WaylandPresenter::Create(window);
-    if (!presenter) x11Presenter = X11Presenter::Create(window);
     if (!presenter && !x11Presenter) return;
     // Everything to the new subsurface or window, now.
     RedrawWholeFrame();
@@ -230,7 +236,6 @@ void OnMap(GtkWidget* window, gpointer) {
 // Before GDK takes the surface away.
 void OnUnmap(GtkWidget*, gpointer) {
     presenter.reset();
-    x11Presenter.reset();
 }
 
 void OnCompositedChanged(GdkScreen*, gpointer window) {
@@ -291,6 +296,7 @@ GtkWidget* CreateClockWindow() {
     g_signal_connect_after(window, "realize", G_CALLBACK(OnRealize), nullptr);
     g_signal_connect_after(window, "map", G_CALLBACK(OnMap), nullptr);
     g_signal_connect(window, "unmap", G_CALLBACK(OnUnmap), nullptr);
+    g_signal_connect(window, "unrealize", G_CALLBACK(OnUnrealize), nullptr);
     g_signal_connect(window, "notify::scale-factor", G_CALLBACK(OnScaleFactor), nullptr);
     g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), window);
 

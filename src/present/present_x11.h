@@ -20,7 +20,7 @@ namespace tickora {
 
 class X11Presenter {
   public:
-    // For a mapped window on the X11 backend whose visual holds 8-bit red,
+    // For a realized window on the X11 backend whose visual holds 8-bit red,
     // green and blue in 32-bit pixels; nullptr anywhere else, where GTK
     // presents the frames itself.
     static std::unique_ptr<X11Presenter> Create(GtkWidget* window);
