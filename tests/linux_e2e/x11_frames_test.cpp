@@ -2,8 +2,9 @@
 // preview renderer's frame for the same time, after frames that changed only
 // the second hand's area, after the window was covered and uncovered, and
 // after a change of Scale. On a 32-bit visual with and without a compositing
-// manager, and on a server with neither a 32-bit visual nor MIT-SHM (a 24-bit
-// window, its pixels sent in the requests). The time is frozen by libfaketime
+// manager, with a shared-memory segment the server cannot attach, and on a
+// server with neither a 32-bit visual nor MIT-SHM (a 24-bit window, its pixels
+// sent in the requests). The time is frozen by libfaketime
 // (preloaded into the clock alone) and moved on by whole seconds.
 #include <cairo.h>
 #include <signal.h>
@@ -27,7 +28,9 @@ namespace {
 
 const std::string kFakeTime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 
-enum class Server { kPlain, kComposited, kDepth24WithoutShm };
+// kShmRefused: the clock in an IPC namespace of its own, so the server cannot
+// attach its segment (BadAccess) and it sends its pixels in the requests.
+enum class Server { kPlain, kComposited, kShmRefused, kDepth24WithoutShm };
 
 class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
   protected:
@@ -152,12 +155,14 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
 };
 
 TEST_P(X11Frames, HoldThePreviewFrameThroughTicksExposesAndAScaleChange) {
-    clock = Spawn(
-        {TICKORA_CLOCK_PATH},
-        {"DISPLAY=" + displayName, "XDG_CONFIG_HOME=" + (home / "config").string(),
-         "XDG_RUNTIME_DIR=" + (home / "run").string(), "TZ=UTC", "LD_PRELOAD=" + kFakeTime,
-         "FAKETIME_TIMESTAMP_FILE=" + stamp.string(), "FAKETIME_NO_CACHE=1",
-         "FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"});
+    std::vector<std::string> argv{TICKORA_CLOCK_PATH};
+    if (GetParam() == Server::kShmRefused)
+        argv.insert(argv.begin(), {"/usr/bin/unshare", "--ipc", "--"});
+    clock = Spawn(argv, {"DISPLAY=" + displayName, "XDG_CONFIG_HOME=" + (home / "config").string(),
+                         "XDG_RUNTIME_DIR=" + (home / "run").string(), "TZ=UTC",
+                         "LD_PRELOAD=" + kFakeTime, "FAKETIME_TIMESTAMP_FILE=" + stamp.string(),
+                         "FAKETIME_NO_CACHE=1", "FAKETIME_DONT_FAKE_MONOTONIC=1",
+                         "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"});
     window = probe->WaitForClock(clock);
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(probe->WaitForSize(window, 290, 290));
@@ -189,7 +194,7 @@ TEST_P(X11Frames, HoldThePreviewFrameThroughTicksExposesAndAScaleChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, X11Frames,
-                         ::testing::Values(Server::kPlain, Server::kComposited,
+                         ::testing::Values(Server::kPlain, Server::kComposited, Server::kShmRefused,
                                            Server::kDepth24WithoutShm),
                          [](const auto& info) {
                              switch (info.param) {
@@ -197,6 +202,8 @@ INSTANTIATE_TEST_SUITE_P(Servers, X11Frames,
                                      return "Plain";
                                  case Server::kComposited:
                                      return "Composited";
+                                 case Server::kShmRefused:
+                                     return "ShmRefused";
                                  default:
                                      return "Depth24WithoutShm";
                              }
