@@ -287,10 +287,6 @@ X11Presenter::X11Presenter(std::unique_ptr<State> state) : state_(std::move(stat
 
 X11Presenter::~X11Presenter() = default;
 
-bool X11Presenter::SharedMemory() const {
-    return state_->useShm;
-}
-
 void X11Presenter::Present(const Frame& frame) {
     State& state = *state_;
     cairo_surface_t* surface = imaging::FrameSurface(frame.target);

@@ -32,8 +32,6 @@ class X11Presenter {
     // opacity or scale changed). The frame's surface is held until a newer
     // frame replaces it.
     void Present(const Frame& frame);
-    // Whether frames travel through shared memory (false: in the requests).
-    bool SharedMemory() const;
 
     struct State;
 
