@@ -2,10 +2,10 @@
 // preview renderer's frame for the same time, after frames that changed only
 // the second hand's area, after the window was covered and uncovered, and
 // after a change of Scale. On a 32-bit visual with and without a compositing
-// manager, with a shared-memory segment the server cannot attach, and on a
-// server with neither a 32-bit visual nor MIT-SHM (a 24-bit window, its pixels
-// sent in the requests). The time is frozen by libfaketime
-// (preloaded into the clock alone) and moved on by whole seconds.
+// manager (with one, at 80 % opacity), with a shared-memory segment the server cannot attach, and
+// on a server with neither a 32-bit visual nor MIT-SHM (a 24-bit window, its pixels sent in the
+// requests). The time is frozen by libfaketime (preloaded into the clock alone) and moved on by
+// whole seconds.
 #include <cairo.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -57,6 +57,9 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
         if (GetParam() == Server::kComposited) {
             compositor = Spawn({"/usr/bin/xcompmgr"}, {});
             ASSERT_TRUE(WaitFor([&] { return probe->CompositorRunning(); }));
+            // The blended pixels are readable: the constant opacity too.
+            alpha = 80;
+            StoreSettings("Alpha=dword:00000050\n");
         }
         std::ofstream(stamp) << "2026-03-14 10:15:01\n";
     }
@@ -79,9 +82,10 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
     // and the server shows no alpha; a 24-bit window has no alpha byte).
     ::testing::AssertionResult Shows(const std::string& time, int scale, int size) {
         const fs::path png = home / "preview.png";
-        if (WaitForExit(Spawn({TICKORA_PREVIEW_PATH, "--time", time, "--scale",
-                               std::to_string(scale), png.string()},
-                              {})) != 0) {
+        if (WaitForExit(
+                Spawn({TICKORA_PREVIEW_PATH, "--time", time, "--scale", std::to_string(scale),
+                       "--alpha", std::to_string(alpha), png.string()},
+                      {})) != 0) {
             return ::testing::AssertionFailure() << "no preview";
         }
         cairo_surface_t* expected = cairo_image_surface_create_from_png(png.c_str());
@@ -118,6 +122,7 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
     pid_t compositor = -1;
     pid_t clock = -1;
     Window window = 0;
+    int alpha = 100;
     fs::path stamp = home / "faketime";
 };
 
