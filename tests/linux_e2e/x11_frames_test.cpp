@@ -1,11 +1,11 @@
 // What the clock's X11 window holds, pixel for pixel, while it ticks: the
 // preview renderer's frame for the same time, after frames that changed only
 // the second hand's area, after the window was covered and uncovered, and
-// after a change of Scale. On a 32-bit visual with and without a compositing
-// manager (with one, at 80 % opacity), with a shared-memory segment the server cannot attach, and
-// on a server with neither a 32-bit visual nor MIT-SHM (a 24-bit window, its pixels sent in the
-// requests). The time is frozen by libfaketime (preloaded into the clock alone) and moved on by
-// whole seconds.
+// after a change of Scale. On a 32-bit visual without and with a compositing
+// manager (with one, at 80 % opacity), with a shared-memory segment the server
+// cannot attach, and on a server with neither a 32-bit visual nor MIT-SHM (a
+// 24-bit window, its pixels sent in the requests). The time is frozen by
+// libfaketime (preloaded into the clock alone) and moved on by whole seconds.
 #include <cairo.h>
 #include <signal.h>
 #include <sys/wait.h>
