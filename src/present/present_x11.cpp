@@ -34,19 +34,17 @@ struct GcDeleter {
 };
 using GcHolder = std::unique_ptr<std::remove_pointer_t<GC>, GcDeleter>;
 
-// A System V shared-memory segment the server has attached. Marked for
-// removal as soon as both sides hold it, so that no segment outlives the
-// clock, however it ends.
+// A System V shared-memory segment the server has attached (marked for
+// removal from the start, so that it never outlives the clock).
 struct SharedSegment {
     Display* display = nullptr;
     XShmSegmentInfo info{};
     bool attached = false;
 
-    SharedSegment() { info.shmid = -1; }
+    SharedSegment() = default;
     ~SharedSegment() {
         if (attached) XShmDetach(display, &info);
         if (info.shmaddr != nullptr) shmdt(info.shmaddr);
-        if (info.shmid >= 0) shmctl(info.shmid, IPC_RMID, nullptr);
     }
     SharedSegment(const SharedSegment&) = delete;
     SharedSegment& operator=(const SharedSegment&) = delete;
@@ -162,6 +160,11 @@ bool X11Presenter::State::MakeSharedImage() {
         IPC_PRIVATE, static_cast<std::size_t>(made->bytes_per_line) * height, IPC_CREAT | 0600);
     if (shared->info.shmid < 0) return false;
     void* address = shmat(shared->info.shmid, nullptr, 0);
+    // Marked for removal at once, before the server's round trip: it goes
+    // when the last side detaches, even if the clock is killed meanwhile.
+    // (Linux lets the server attach a segment so marked while the clock holds
+    // it; a system that does not refuses the attach, as a remote server does.)
+    shmctl(shared->info.shmid, IPC_RMID, nullptr);
     if (address == reinterpret_cast<void*>(-1)) return false;
     shared->info.shmaddr = static_cast<char*>(address);
     made->data = shared->info.shmaddr;
@@ -170,9 +173,6 @@ bool X11Presenter::State::MakeSharedImage() {
     const Status sent = XShmAttach(display, &shared->info);
     XSync(display, False);
     const int error = gdk_x11_display_error_trap_pop(gdkDisplay);
-    // Attached (or not): the segment goes when the last side detaches.
-    shmctl(shared->info.shmid, IPC_RMID, nullptr);
-    shared->info.shmid = -1;
     if (sent == 0 || error != 0) return false;
     shared->attached = true;
     segment = std::move(shared);
