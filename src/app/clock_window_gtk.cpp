@@ -10,6 +10,7 @@
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "present/present_wayland.h"
+#include "present/present_x11.h"
 #include "render/clock_positions.h"
 #include "render/frame.h"
 #include "imaging/imaging_cairo.h"
@@ -35,6 +36,9 @@ struct Shown {
 // On Wayland the frames go to a subsurface in buffers of the clock's own while
 // the window is mapped; GTK's surface then shows nothing of its own.
 std::unique_ptr<WaylandPresenter> presenter;
+// On X11 they go straight onto the window while it exists, without GTK's
+// paint cycle (GTK then paints nothing; what it invalidates is shown again).
+std::unique_ptr<X11Presenter> x11Presenter;
 
 bool Composited(GtkWidget* window) {
     return gdk_screen_is_composited(gtk_widget_get_screen(window)) != FALSE;
@@ -95,6 +99,10 @@ void Present(GtkWidget* window, const std::optional<Frame>& frame) {
         gtk_window_resize(GTK_WINDOW(window), width, height);
     }
     if (gtk_widget_get_realized(window)) UpdateShape(window);
+    if (x11Presenter) {
+        x11Presenter->Present(*frame);
+        return;
+    }
     // GTK's surface still takes the new size (input region, placement).
     if (resized) gtk_widget_queue_draw(window);
     if (presenter) {
@@ -204,14 +212,21 @@ void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer) {
 }
 
 void OnRealize(GtkWidget* window, gpointer) {
+    // From the start, so that GTK never paints the window (not even before
+    // it is first mapped).
+    x11Presenter = X11Presenter::Create(window);
     FollowScaleFactor(window);
     UpdateShape(window);
 }
 
+void OnUnrealize(GtkWidget*, gpointer) {
+    x11Presenter.reset();
+}
+
 void OnMap(GtkWidget* window, gpointer) {
     presenter = WaylandPresenter::Create(window);
-    if (!presenter) return;
-    // Everything to the new subsurface, now.
+    if (!presenter && !x11Presenter) return;
+    // Everything to the new subsurface or window, now.
     RedrawWholeFrame();
     clockPositions.lastSecondTick = -1;
     clockPositions.lastMinuteStep = -1;
@@ -291,6 +306,7 @@ GtkWidget* CreateClockWindow() {
     g_signal_connect_after(window, "realize", G_CALLBACK(OnRealize), nullptr);
     g_signal_connect_after(window, "map", G_CALLBACK(OnMap), nullptr);
     g_signal_connect(window, "unmap", G_CALLBACK(OnUnmap), nullptr);
+    g_signal_connect(window, "unrealize", G_CALLBACK(OnUnrealize), nullptr);
     g_signal_connect(window, "notify::scale-factor", G_CALLBACK(OnScaleFactor), nullptr);
     g_signal_connect(screen, "composited-changed", G_CALLBACK(OnCompositedChanged), window);
 
