@@ -82,6 +82,19 @@ TEST_F(DamagedFrames, EveryTickOfAMinuteEqualsTheWholeFrame) {
     }
 }
 
+// A clock that misses ticks (a busy machine) or whose time jumps back moves
+// the hand far between frames: where it was must be redrawn as well.
+TEST_F(DamagedFrames, HandsThatJumpLeaveNothingBehind) {
+    for (const int scale : {100, 200}) {
+        clockSettings.Scale = scale;
+        LoadSkin();
+        for (const int tick : {0, 7, 14, 23, 59, 60, 47, 11, 10, 3, 58}) {
+            ExpectTickMatchesWholeFrame(tick);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
 TEST_F(DamagedFrames, OnlyTheSecondHandsPathIsDamagedAndSizeChangesRedrawAll) {
     LoadSkin();
     SetTick(13);
