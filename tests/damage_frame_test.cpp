@@ -82,6 +82,44 @@ TEST_F(DamagedFrames, EveryTickOfAMinuteEqualsTheWholeFrame) {
     }
 }
 
+// A clock that misses ticks (a busy machine) or whose time jumps back moves
+// the hand far between frames: where it was must be redrawn as well.
+TEST_F(DamagedFrames, HandsThatJumpLeaveNothingBehind) {
+    for (const int scale : {100, 200}) {
+        clockSettings.Scale = scale;
+        LoadSkin();
+        for (const int tick : {0, 7, 14, 23, 59, 60, 47, 11, 10, 3, 58}) {
+            ExpectTickMatchesWholeFrame(tick);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+// Backgrounds move the hour and minute hands on the face they were drawn on;
+// after steps, hours and jumps back they show what a freshly loaded clock shows.
+TEST_F(DamagedFrames, BackgroundsMovedInPlaceEqualFreshOnes) {
+    const LocalTime times[] = {{10, 8, 5, 0}, {10, 8, 10, 0}, {10, 9, 30, 0}, {10, 59, 55, 0},
+                               {11, 0, 0, 0}, {3, 17, 42, 0}, {10, 8, 5, 0},  {6, 30, 0, 0}};
+    for (const int scale : {100, 200}) {
+        clockSettings.Scale = scale;
+        LoadSkin();
+        std::vector<std::vector<std::uint32_t>> moved;
+        for (const LocalTime& time : times) {
+            now = time;
+            const std::optional<Frame> frame = RenderClock();
+            ASSERT_TRUE(frame.has_value());
+            moved.push_back(Shown(*frame));
+        }
+        for (std::size_t i = 0; i < std::size(times); ++i) {
+            now = times[i];
+            LoadSkin();
+            const std::optional<Frame> fresh = RenderClock();
+            ASSERT_TRUE(fresh.has_value());
+            EXPECT_TRUE(Shown(*fresh) == moved[i]) << "time " << i << " scale " << scale;
+        }
+    }
+}
+
 TEST_F(DamagedFrames, OnlyTheSecondHandsPathIsDamagedAndSizeChangesRedrawAll) {
     LoadSkin();
     SetTick(13);

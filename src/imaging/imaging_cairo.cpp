@@ -23,6 +23,14 @@ struct Graphics {
     cairo_t* cr = nullptr;
     cairo_filter_t filter = CAIRO_FILTER_GOOD;
     Status lastStatus = Status::Ok;
+    // The clip rectangle, kept here and set on cr only for a drawing that can
+    // reach beyond it: a frame's copies and its hand need no clip state in cairo.
+    bool clipped = false;
+    cairo_rectangle_int_t clip{};
+    bool clipOnCr = false;
+    // A clear to transparent not carried out yet: a cached bitmap drawn next
+    // replaces the pixels instead (a copy rather than a clear and a blend).
+    bool clearPending = false;
 };
 
 struct CachedBitmap {
@@ -134,12 +142,91 @@ cairo_filter_t FilterFor(int mode) {
     return CAIRO_FILTER_GOOD;
 }
 
+// The pixels drawing may touch: the clip within the target.
+cairo_rectangle_int_t DrawableArea(Graphics* graphics) {
+    cairo_surface_t* target = cairo_get_target(graphics->cr);
+    cairo_rectangle_int_t area{0, 0, cairo_image_surface_get_width(target),
+                               cairo_image_surface_get_height(target)};
+    if (!graphics->clipped) return area;
+    const cairo_rectangle_int_t& clip = graphics->clip;
+    const int right = std::min(area.width, clip.x + clip.width);
+    const int bottom = std::min(area.height, clip.y + clip.height);
+    area.x = std::max(0, clip.x);
+    area.y = std::max(0, clip.y);
+    area.width = std::max(0, right - area.x);
+    area.height = std::max(0, bottom - area.y);
+    return area;
+}
+
+// Sets the clip rectangle on cr, for a drawing that needs it there.
+void ClipOnCr(Graphics* graphics) {
+    if (!graphics->clipped || graphics->clipOnCr) return;
+    const cairo_rectangle_int_t& clip = graphics->clip;
+    cairo_rectangle(graphics->cr, clip.x, clip.y, clip.width, clip.height);
+    cairo_clip(graphics->cr);
+    graphics->clipOnCr = true;
+}
+
+// Carries out a deferred clear; every drawing but a cached bitmap's calls
+// this first.
+void ClearNow(Graphics* graphics) {
+    if (!graphics->clearPending) return;
+    graphics->clearPending = false;
+    ClipOnCr(graphics);
+    cairo_t* cr = graphics->cr;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+// The clip area becomes the source's pixels placed at (x, y), transparent
+// where the source has none: what a clear and a source-over blend of it give
+// (a blend over nothing is the source itself), copied row by row. Both must be
+// ARGB32 (premultiplied), as bitmaps are.
+bool CopyInto(Graphics* graphics, cairo_surface_t* source, int x, int y) {
+    cairo_surface_t* target = cairo_get_target(graphics->cr);
+    if (cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32 ||
+        cairo_image_surface_get_format(source) != CAIRO_FORMAT_ARGB32) {
+        return false;
+    }
+    const cairo_rectangle_int_t area = DrawableArea(graphics);
+    if (area.width <= 0 || area.height <= 0) return true;
+    cairo_surface_flush(target);
+    cairo_surface_flush(source);
+    unsigned char* to = cairo_image_surface_get_data(target);
+    const unsigned char* from = cairo_image_surface_get_data(source);
+    const int toStride = cairo_image_surface_get_stride(target);
+    const int fromStride = cairo_image_surface_get_stride(source);
+    const int end = area.x + area.width;
+    const int left = std::clamp(x, area.x, end);
+    const int right = std::clamp(x + cairo_image_surface_get_width(source), left, end);
+    const int sourceHeight = cairo_image_surface_get_height(source);
+    for (int row = area.y; row < area.y + area.height; ++row) {
+        auto* line =
+            reinterpret_cast<std::uint32_t*>(to + static_cast<std::ptrdiff_t>(row) * toStride);
+        const int sourceRow = row - y;
+        if (sourceRow < 0 || sourceRow >= sourceHeight || left == right) {
+            std::fill(line + area.x, line + end, 0u);
+            continue;
+        }
+        std::fill(line + area.x, line + left, 0u);
+        std::memcpy(line + left,
+                    from + static_cast<std::ptrdiff_t>(sourceRow) * fromStride + (left - x) * 4,
+                    static_cast<std::size_t>(right - left) * 4);
+        std::fill(line + right, line + end, 0u);
+    }
+    cairo_surface_mark_dirty_rectangle(target, area.x, area.y, area.width, area.height);
+    return true;
+}
+
 bool Drawable(Graphics* graphics, Image* image) {
     if (graphics == nullptr || graphics->cr == nullptr || image == nullptr ||
         image->surface == nullptr) {
         Record(graphics, Status::InvalidParameter);
         return false;
     }
+    ClearNow(graphics);
     return true;
 }
 
@@ -198,6 +285,26 @@ void PaintImage(Graphics* graphics, Image* image) {
     cairo_paint(cr);
 }
 
+// Whether every pixel the image can touch through this matrix lies within the
+// clip rectangle (the filter's reach included): then a clip changes nothing.
+bool WithinClip(Graphics* graphics, const cairo_matrix_t& matrix, double width, double height) {
+    if (!graphics->clipped) return true;
+    // Bilinear drawing reaches half a source pixel beyond the image (a pixel
+    // more here, for rounding); the other filters draw within the image's own
+    // rectangle (PaintImage), touching the pixels its edges cross.
+    const double scale =
+        std::max(std::hypot(matrix.xx, matrix.yx), std::hypot(matrix.xy, matrix.yy));
+    const double kReach = graphics->filter == CAIRO_FILTER_BILINEAR ? scale + 1 : 1;
+    double xs[4] = {0, width, width, 0};
+    double ys[4] = {0, 0, height, height};
+    for (int i = 0; i < 4; ++i) cairo_matrix_transform_point(&matrix, &xs[i], &ys[i]);
+    const cairo_rectangle_int_t& clip = graphics->clip;
+    return std::min({xs[0], xs[1], xs[2], xs[3]}) - kReach >= clip.x &&
+           std::min({ys[0], ys[1], ys[2], ys[3]}) - kReach >= clip.y &&
+           std::max({xs[0], xs[1], xs[2], xs[3]}) + kReach <= clip.x + clip.width &&
+           std::max({ys[0], ys[1], ys[2], ys[3]}) + kReach <= clip.y + clip.height;
+}
+
 // Maps the image's rectangle to the destination by an affine matrix; matrices
 // that cannot be inverted (a zero-sized or degenerate destination) draw nothing.
 void DrawMapped(Graphics* graphics, Image* image, const cairo_matrix_t& matrix) {
@@ -211,14 +318,22 @@ void DrawMapped(Graphics* graphics, Image* image, const cairo_matrix_t& matrix) 
         matrix.x0 == std::trunc(matrix.x0) && matrix.y0 == std::trunc(matrix.y0)) {
         // Drawn at its own size on whole pixels: a plain copy, whatever the
         // filter, and the padding and edge clip change nothing but the speed.
+        // Filled within the clip rectangle rather than painted through a clip
+        // set on cr: the same boxes composited, without the clip's upkeep.
         cairo_t* cr = graphics->cr;
         cairo_save(cr);
         cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
         cairo_set_source_surface(cr, image->surface, matrix.x0, matrix.y0);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-        cairo_paint(cr);
+        const cairo_rectangle_int_t area = DrawableArea(graphics);
+        cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+        cairo_fill(cr);
         cairo_restore(cr);
         return;
+    }
+    if (!WithinClip(graphics, matrix, cairo_image_surface_get_width(image->surface),
+                    cairo_image_surface_get_height(image->surface))) {
+        ClipOnCr(graphics);
     }
     cairo_save(graphics->cr);
     if (graphics->filter == CAIRO_FILTER_BILINEAR) {
@@ -347,7 +462,10 @@ Graphics* CreateImageGraphics(Image* bitmap) {
 
 void DeleteGraphics(Graphics* graphics) {
     if (graphics == nullptr) return;
-    if (graphics->cr != nullptr) cairo_destroy(graphics->cr);
+    if (graphics->cr != nullptr) {
+        ClearNow(graphics);
+        cairo_destroy(graphics->cr);
+    }
     Delete(graphics);
 }
 
@@ -360,6 +478,12 @@ void GraphicsClear(Graphics* graphics, std::uint32_t argb) {
         Record(graphics, Status::InvalidParameter);
         return;
     }
+    if (argb == 0) {
+        graphics->clearPending = true;
+        return;
+    }
+    graphics->clearPending = false;
+    ClipOnCr(graphics);
     cairo_t* cr = graphics->cr;
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -375,13 +499,19 @@ void SetClipRect(Graphics* graphics, std::int32_t x, std::int32_t y, std::int32_
         Record(graphics, Status::InvalidParameter);
         return;
     }
-    cairo_reset_clip(graphics->cr);
-    cairo_rectangle(graphics->cr, x, y, width, height);
-    cairo_clip(graphics->cr);
+    ClearNow(graphics);
+    if (graphics->clipOnCr) cairo_reset_clip(graphics->cr);
+    graphics->clipOnCr = false;
+    graphics->clipped = true;
+    graphics->clip = cairo_rectangle_int_t{x, y, std::max(width, 0), std::max(height, 0)};
 }
 
 void ResetClip(Graphics* graphics) {
-    if (graphics != nullptr && graphics->cr != nullptr) cairo_reset_clip(graphics->cr);
+    if (graphics == nullptr || graphics->cr == nullptr) return;
+    ClearNow(graphics);
+    if (graphics->clipOnCr) cairo_reset_clip(graphics->cr);
+    graphics->clipOnCr = false;
+    graphics->clipped = false;
 }
 
 void DrawImageRectI(Graphics* graphics, Image* image, std::int32_t x, std::int32_t y,
@@ -436,12 +566,20 @@ void DrawCachedBitmap(Graphics* graphics, CachedBitmap* cached, std::int32_t x, 
         Record(graphics, Status::InvalidParameter);
         return;
     }
+    if (graphics->clearPending) {
+        graphics->clearPending = false;
+        if (CopyInto(graphics, cached->surface, x, y)) return;
+        graphics->clearPending = true;
+        ClearNow(graphics);
+    }
     cairo_t* cr = graphics->cr;
     cairo_save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     cairo_set_source_surface(cr, cached->surface, x, y);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_paint(cr);
+    const cairo_rectangle_int_t area = DrawableArea(graphics);
+    cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+    cairo_fill(cr);
     cairo_restore(cr);
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -212,9 +213,26 @@ Buffer* WaylandPresenter::State::FreeBuffer() {
 // Copies what the buffer lacks from the frame, with the constant opacity
 // (ARGB8888 on Wayland is premultiplied, as Cairo's frames are).
 void WaylandPresenter::State::Fill(Buffer& buffer) {
-    const PixelRect area = Intersection(buffer.lacking, PixelRect{0, 0, width, height});
+    const PixelRect area = Intersection(
+        buffer.lacking, PixelRect{0, 0, std::min(width, cairo_image_surface_get_width(source)),
+                                  std::min(height, cairo_image_surface_get_height(source))});
     buffer.lacking = PixelRect{};
     if (area.Empty()) return;
+    if (alpha == 255 && cairo_image_surface_get_format(source) == CAIRO_FORMAT_ARGB32) {
+        // Opaque as composed: the rows are copied as they are.
+        cairo_surface_flush(source);
+        const unsigned char* from = cairo_image_surface_get_data(source);
+        const int fromStride = cairo_image_surface_get_stride(source);
+        unsigned char* to = cairo_image_surface_get_data(buffer.pixels);
+        const int toStride = cairo_image_surface_get_stride(buffer.pixels);
+        for (int row = area.y; row < area.y + area.height; ++row) {
+            std::memcpy(to + static_cast<std::size_t>(row) * toStride + area.x * 4,
+                        from + static_cast<std::size_t>(row) * fromStride + area.x * 4,
+                        static_cast<std::size_t>(area.width) * 4);
+        }
+        cairo_surface_mark_dirty_rectangle(buffer.pixels, area.x, area.y, area.width, area.height);
+        return;
+    }
     cairo_t* cr = cairo_create(buffer.pixels);
     cairo_rectangle(cr, area.x, area.y, area.width, area.height);
     cairo_clip(cr);

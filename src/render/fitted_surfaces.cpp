@@ -19,6 +19,30 @@ void Dispose(Image*& image) {
     image = nullptr;
 }
 
+// The bare face's pixels where the background's hour and minute hands lie.
+struct FacePiece {
+    Image* pixels = nullptr;
+    PixelRect at;
+};
+FacePiece faceUnderHands[2];
+// A piece could not be kept (no memory): the next background draws the face anew.
+bool faceLost = false;
+
+void ReleaseFacePieces() {
+    for (FacePiece& piece : faceUnderHands) {
+        Dispose(piece.pixels);
+        piece.at = PixelRect{};
+    }
+    faceLost = false;
+}
+
+// The bare face at its drawn size, on a clear bitmap.
+void DrawFace(imaging::Graphics* graphics) {
+    const std::int32_t scale = DrawingScale();
+    imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, scale * skinSet.faceWidth / 100,
+                            scale * skinSet.faceHeight / 100);
+}
+
 void ReleaseFitted() {
     imaging::DetachFrameTarget(drawingSurfaces.frame);
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
@@ -30,6 +54,7 @@ void ReleaseFitted() {
         Dispose(*image);
     }
     drawingSurfaces = DrawingSurfaces{};
+    ReleaseFacePieces();
 }
 
 bool HasPixels(Image* image) {
@@ -53,15 +78,10 @@ Image* Layer(std::int32_t width, std::int32_t height, Draw draw) {
     return layer;
 }
 
-// At its own size the face itself is drawn: that is already a plain copy.
-Image* ScaledFace() {
-    const std::int32_t scale = DrawingScale();
-    if (scale == 100) return nullptr;
-    const std::int32_t width = scale * skinSet.faceWidth / 100;
-    const std::int32_t height = scale * skinSet.faceHeight / 100;
-    return Layer(width, height, [&](imaging::Graphics* graphics) {
-        imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, width, height);
-    });
+// The back buffer starts as the bare face at its drawn size, resampled once;
+// backgrounds then only move the hands on it.
+Image* FaceBackBuffer() {
+    return Layer(FrameWidth(), FrameHeight(), DrawFace);
 }
 
 Image* ScaledGlass() {
@@ -185,19 +205,51 @@ bool FitDrawingSurfaces() {
     ReleaseFitted();
     drawingSurfaces.fittedScale = scale;
     if (!HasPixels(skinSet.face)) return true;
-    drawingSurfaces.backBuffer = Layer(FrameWidth(), FrameHeight(), [](imaging::Graphics*) {});
+    drawingSurfaces.backBuffer = FaceBackBuffer();
     if (drawingSurfaces.backBuffer == nullptr) return true;
     MakeFrameSurfaces();
     // The frame draws only the second hand with a filter (background and glass
     // are copies), and that hand is already at its drawn size: turning it needs
     // no finer filter than bilinear.
     imaging::SetInterpolationMode(drawingSurfaces.frameGraphics, imaging::kInterpolationBilinear);
-    drawingSurfaces.scaledFace = ScaledFace();
     drawingSurfaces.scaledGlass = ScaledGlass();
     drawingSurfaces.reducedHour = ReducedHand(skinSet.hourHand);
     drawingSurfaces.reducedMinute = ReducedHand(skinSet.minuteHand);
     drawingSurfaces.reducedSecond = ScaledSecondHand(skinSet.secondHand);
     return true;
+}
+
+void RestoreFaceUnderHands(imaging::Graphics* background) {
+    if (faceLost) {
+        imaging::GraphicsClear(background, 0);
+        DrawFace(background);
+        ReleaseFacePieces();
+        return;
+    }
+    for (const FacePiece& piece : faceUnderHands) {
+        if (piece.pixels == nullptr) continue;
+        const PixelRect& at = piece.at;
+        imaging::SetClipRect(background, at.x, at.y, at.width, at.height);
+        imaging::GraphicsClear(background, 0);
+        imaging::DrawImageRectI(background, piece.pixels, at.x, at.y, at.width, at.height);
+    }
+    imaging::ResetClip(background);
+}
+
+void KeepFaceUnderHands(const PixelRect (&areas)[2]) {
+    ReleaseFacePieces();
+    for (int i = 0; i < 2; ++i) {
+        const PixelRect& at = areas[i];
+        if (at.Empty()) continue;
+        Image* whole = drawingSurfaces.backBuffer;
+        faceUnderHands[i].pixels = Layer(at.width, at.height, [&](imaging::Graphics* graphics) {
+            imaging::DrawImageRectI(graphics, whole, -at.x, -at.y,
+                                    static_cast<std::int32_t>(imaging::ImageWidth(whole)),
+                                    static_cast<std::int32_t>(imaging::ImageHeight(whole)));
+        });
+        faceUnderHands[i].at = at;
+        if (faceUnderHands[i].pixels == nullptr) faceLost = true;
+    }
 }
 
 Image* DrawnHandImage(Image* hand) {

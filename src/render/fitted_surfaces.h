@@ -1,6 +1,7 @@
 // Surfaces and art fitted to the shown size, where the imaging port composes
 // damaged areas only (Linux). What does not change between frames is resampled
-// once per skin and drawing scale: the face at its drawn size, the glass placed
+// once per skin and drawing scale: the face at its drawn size (in the back
+// buffer, under the hour and minute hands), the glass placed
 // and scaled on a transparent frame-sized layer, and hands that are much larger
 // than they are drawn reduced to twice their drawn size.
 #pragma once
@@ -23,6 +24,14 @@ void TrimSkinImages();
 // (Re)makes the surfaces and the resampled art for the current drawing scale;
 // true when they were made anew (everything must then be drawn again).
 bool FitDrawingSurfaces();
+
+// The back buffer holds the bare face where the hour and minute hands were
+// last drawn again (it starts as the bare face): a background then takes the
+// face's pixels where the hands are next drawn (KeepFaceUnderHands), instead
+// of a face-sized copy of the whole face. Where a piece could not be kept, the
+// next background resamples the whole face again.
+void RestoreFaceUnderHands(imaging::Graphics* background);
+void KeepFaceUnderHands(const PixelRect (&areas)[2]);
 
 // The image to draw for a hand slot: its reduced copy where there is one.
 imaging::Image* DrawnHandImage(imaging::Image* hand);
