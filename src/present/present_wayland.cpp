@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "imaging/imaging_cairo.h"
+#include "present/frame_copy_cairo.h"
 
 namespace tickora {
 
@@ -210,45 +211,14 @@ Buffer* WaylandPresenter::State::FreeBuffer() {
     return nullptr;
 }
 
-// Copies what the buffer lacks from the frame, with the constant opacity
-// (ARGB8888 on Wayland is premultiplied, as Cairo's frames are).
+// Copies what the buffer lacks from the frame, with the constant opacity.
 void WaylandPresenter::State::Fill(Buffer& buffer) {
     const PixelRect area = Intersection(
         buffer.lacking, PixelRect{0, 0, std::min(width, cairo_image_surface_get_width(source)),
                                   std::min(height, cairo_image_surface_get_height(source))});
     buffer.lacking = PixelRect{};
     if (area.Empty()) return;
-    if (alpha == 255 && cairo_image_surface_get_format(source) == CAIRO_FORMAT_ARGB32) {
-        // Opaque as composed: the rows are copied as they are.
-        cairo_surface_flush(source);
-        const unsigned char* from = cairo_image_surface_get_data(source);
-        const int fromStride = cairo_image_surface_get_stride(source);
-        unsigned char* to = cairo_image_surface_get_data(buffer.pixels);
-        const int toStride = cairo_image_surface_get_stride(buffer.pixels);
-        for (int row = area.y; row < area.y + area.height; ++row) {
-            std::memcpy(to + static_cast<std::size_t>(row) * toStride + area.x * 4,
-                        from + static_cast<std::size_t>(row) * fromStride + area.x * 4,
-                        static_cast<std::size_t>(area.width) * 4);
-        }
-        cairo_surface_mark_dirty_rectangle(buffer.pixels, area.x, area.y, area.width, area.height);
-        return;
-    }
-    cairo_t* cr = cairo_create(buffer.pixels);
-    cairo_rectangle(cr, area.x, area.y, area.width, area.height);
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, source, 0, 0);
-    if (alpha == 255) {
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-    } else {
-        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-        cairo_paint(cr);
-        cairo_set_source_surface(cr, source, 0, 0);
-        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-        cairo_paint_with_alpha(cr, alpha / 255.0);
-    }
-    cairo_destroy(cr);
-    cairo_surface_flush(buffer.pixels);
+    CopyFrameArea(source, buffer.pixels, area, alpha);
 }
 
 // Gives the compositor what changed, unless it has not shown the last frame

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/imaging_cairo.h"
+#include "present/frame_copy_cairo.h"
 
 // Last: Xlib's macros (None, Status, Bool...) would clash with names above.
 #include <X11/Xlib.h>
@@ -216,22 +217,7 @@ bool X11Presenter::State::Resize(int newWidth, int newHeight) {
 // The frame's area into the image, with the constant opacity, as GTK would
 // have painted it (premultiplied, as Cairo's frames are).
 void X11Presenter::State::Copy(const PixelRect& area) {
-    cairo_t* cr = cairo_create(pixels.get());
-    cairo_rectangle(cr, area.x, area.y, area.width, area.height);
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, source, 0, 0);
-    if (alpha == 255) {
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-    } else {
-        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-        cairo_paint(cr);
-        cairo_set_source_surface(cr, source, 0, 0);
-        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-        cairo_paint_with_alpha(cr, alpha / 255.0);
-    }
-    cairo_destroy(cr);
-    cairo_surface_flush(pixels.get());
+    CopyFrameArea(source, pixels.get(), area, alpha);
 }
 
 // The server reads a shared image when it carries out the request, without
