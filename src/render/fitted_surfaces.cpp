@@ -48,9 +48,9 @@ void ReleaseFitted() {
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
     imaging::DeleteGraphics(drawingSurfaces.frameGraphics);
     imaging::DeleteFrameTarget(drawingSurfaces.frame);
-    for (Image** image : {&drawingSurfaces.backBuffer, &drawingSurfaces.scaledFace,
-                          &drawingSurfaces.scaledGlass, &drawingSurfaces.reducedHour,
-                          &drawingSurfaces.reducedMinute, &drawingSurfaces.reducedSecond}) {
+    for (Image** image :
+         {&drawingSurfaces.backBuffer, &drawingSurfaces.scaledGlass, &drawingSurfaces.reducedHour,
+          &drawingSurfaces.reducedMinute, &drawingSurfaces.reducedSecond}) {
         Dispose(*image);
     }
     drawingSurfaces = DrawingSurfaces{};

@@ -20,44 +20,30 @@ struct LastFrame {
     bool whole = false;  // the frame holds everything it should
 } lastFrame;
 
-// Where surfaces are fitted, the back buffer already holds the face at its
-// drawn size: the hands are taken off (the face's pixels under them put back)
-// and drawn at their new places, the same pixels as a background drawn anew.
-void MoveBackgroundHands(const LocalTime& time) {
+void RebuildBackground(const LocalTime& time) {
     imaging::Graphics* graphics = imaging::CreateImageGraphics(drawingSurfaces.backBuffer);
     imaging::SetInterpolationMode(graphics, imaging::kInterpolationHighQualityBicubic);
-    RestoreFaceUnderHands(graphics);
     const double hour = HourTurn(time);
     const double minute = StepTurn(MinuteStep(time));
-    const PixelRect under[2] = {
-        skinSet.hourHand != nullptr ? HandBounds(hour, skinSet.hourHand) : PixelRect{},
-        skinSet.minuteHand != nullptr ? HandBounds(minute, skinSet.minuteHand) : PixelRect{}};
-    KeepFaceUnderHands(under);
+    if (imaging::ComposesDamagedAreas()) {
+        // The fitted back buffer already holds the face at its drawn size: the
+        // hands are taken off (the face's pixels under them put back) and drawn
+        // at their new places, the same pixels as a background drawn anew.
+        RestoreFaceUnderHands(graphics);
+        const PixelRect under[2] = {
+            skinSet.hourHand != nullptr ? HandBounds(hour, skinSet.hourHand) : PixelRect{},
+            skinSet.minuteHand != nullptr ? HandBounds(minute, skinSet.minuteHand) : PixelRect{}};
+        KeepFaceUnderHands(under);
+    } else {
+        imaging::GraphicsClear(graphics, 0);
+        if (skinSet.face != nullptr) {
+            imaging::DrawImageRectI(graphics, skinSet.face, 0, 0,
+                                    DrawingScale() * skinSet.faceWidth / 100,
+                                    DrawingScale() * skinSet.faceHeight / 100);
+        }
+    }
     if (skinSet.hourHand != nullptr) DrawHand(hour, graphics, skinSet.hourHand);
     if (skinSet.minuteHand != nullptr) DrawHand(minute, graphics, skinSet.minuteHand);
-    imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
-    drawingSurfaces.cachedBackground =
-        imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);
-    imaging::DeleteGraphics(graphics);
-}
-
-void RebuildBackground(const LocalTime& time) {
-    if (imaging::ComposesDamagedAreas()) {
-        MoveBackgroundHands(time);
-        return;
-    }
-    imaging::Graphics* graphics = imaging::CreateImageGraphics(drawingSurfaces.backBuffer);
-    imaging::SetInterpolationMode(graphics, imaging::kInterpolationHighQualityBicubic);
-    imaging::GraphicsClear(graphics, 0);
-    if (skinSet.face != nullptr) {
-        imaging::DrawImageRectI(graphics, skinSet.face, 0, 0,
-                                DrawingScale() * skinSet.faceWidth / 100,
-                                DrawingScale() * skinSet.faceHeight / 100);
-    }
-    if (skinSet.hourHand != nullptr) DrawHand(HourTurn(time), graphics, skinSet.hourHand);
-    if (skinSet.minuteHand != nullptr) {
-        DrawHand(StepTurn(MinuteStep(time)), graphics, skinSet.minuteHand);
-    }
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
     drawingSurfaces.cachedBackground =
         imaging::CreateCachedBitmap(drawingSurfaces.backBuffer, drawingSurfaces.frameGraphics);

@@ -31,8 +31,7 @@ struct DrawingSurfaces {
     imaging::Graphics* frameGraphics = nullptr;
     imaging::CachedBitmap* cachedBackground = nullptr;
 
-    std::int32_t fittedScale = 0;          // the drawing scale the fitted surfaces are for; 0: none
-    imaging::Image* scaledFace = nullptr;  // the face at the drawn size
+    std::int32_t fittedScale = 0;  // the drawing scale the fitted surfaces are for; 0: none
     imaging::Image* scaledGlass = nullptr;  // the glass, placed and scaled, at the shown size
     // Hour and minute hands much larger than they are drawn, reduced once, and
     // the second hand at its drawn size; nullptr: the skin's own image.

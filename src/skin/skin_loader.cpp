@@ -157,9 +157,8 @@ void ReleaseSkin() {
     }
     Dispose(drawingSurfaces.backBuffer);
     imaging::DeleteFrameTarget(drawingSurfaces.frame);
-    for (Image** copy :
-         {&drawingSurfaces.scaledFace, &drawingSurfaces.scaledGlass, &drawingSurfaces.reducedHour,
-          &drawingSurfaces.reducedMinute, &drawingSurfaces.reducedSecond}) {
+    for (Image** copy : {&drawingSurfaces.scaledGlass, &drawingSurfaces.reducedHour,
+                         &drawingSurfaces.reducedMinute, &drawingSurfaces.reducedSecond}) {
         Dispose(*copy);
     }
     drawingSurfaces = DrawingSurfaces{};

@@ -57,6 +57,16 @@ void EndProcess(pid_t& pid) {
     pid = -1;
 }
 
+void AskToEnd(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    if (WaitFor([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 10000)) {
+        pid = -1;
+        return;
+    }
+    EndProcess(pid);
+}
+
 ClockUser::ClockUser() {
     gchar* folder = g_dir_make_tmp("tickora-clock-XXXXXX", nullptr);
     home = folder;

@@ -21,6 +21,10 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 int WaitForExit(pid_t pid);
 // Kills it outright and reaps it; nothing when pid is not a process.
 void EndProcess(pid_t& pid);
+// Asks it to end (SIGTERM) and reaps it, killing it only when it has not ended
+// within ten seconds: an X server asked removes its lock and socket, which a
+// killed one leaves behind, taking its display number for good.
+void AskToEnd(pid_t& pid);
 
 class ClockUser {
   public:

@@ -279,7 +279,7 @@ TEST(LinuxClockDisplay, XServerGoneSavesTheRunAndWritesTheAutostartEntry) {
         pid_t& server;
         ~Ends() {
             EndProcess(clock);
-            EndProcess(server);
+            AskToEnd(server);
         }
     } ends{clock, server};
     {

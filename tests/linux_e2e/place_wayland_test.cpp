@@ -20,8 +20,7 @@ std::string Saved(int x, int y) {
 }
 
 // The clock stopped for the whole drag handles all its events late, in one
-// go, while the compositor takes each new place: every event is read against
-// the place the surface had when it was sent, and the release's wins.
+// go: the surface has not moved under them, and the release's position wins.
 TEST_F(SwayDesktop, ADragHandledLateEndsWhereThePointerLetGo) {
     StoreSettings(Saved(100, 50));
     clock = StartClock();

@@ -60,15 +60,7 @@ struct OwnX {
             }
         }
     }
-    // Asked to end, an X server removes its lock and socket; killed, it
-    // would leave them, and each run would take another display number.
-    ~OwnX() {
-        if (server.pid <= 0) return;
-        kill(server.pid, SIGTERM);
-        if (WaitFor([&] { return waitpid(server.pid, nullptr, WNOHANG) == server.pid; }, 10000)) {
-            server.pid = -1;
-        }
-    }
+    ~OwnX() { AskToEnd(server.pid); }
 };
 
 // PosX, PosY as saved, or a value no test expects when missing.

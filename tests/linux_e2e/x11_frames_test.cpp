@@ -67,11 +67,7 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
         EndProcess(clock);
         EndProcess(compositor);
         probe.reset();
-        // Asked to end, so that the server removes its socket and lock file.
-        if (server > 0) {
-            kill(server, SIGTERM);
-            waitpid(server, nullptr, 0);
-        }
+        AskToEnd(server);
     }
 
     void SetTime(const char* time) { std::ofstream(stamp) << "2026-03-14 " << time << "\n"; }
