@@ -260,25 +260,66 @@ Image* DrawnHandImage(Image* hand) {
     return reduced != nullptr ? reduced : hand;
 }
 
-PixelRect HandBounds(double turn, Image* hand) {
+namespace {
+
+// The hand's parallelogram in frame pixels: its three placed corners and the
+// fourth, which follows from them.
+struct Corners {
+    double xs[4];
+    double ys[4];
+};
+
+Corners HandCorners(double turn, Image* hand) {
     const auto p = HandPoints(turn, imaging::ImageWidth(hand), imaging::ImageHeight(hand),
                               CurrentHandGeometry());
-    // The fourth corner follows from the other three.
-    const double xs[] = {p[0].X, p[1].X, p[2].X, p[1].X + p[2].X - p[0].X};
-    const double ys[] = {p[0].Y, p[1].Y, p[2].Y, p[1].Y + p[2].Y - p[0].Y};
-    const double left = std::floor(*std::min_element(std::begin(xs), std::end(xs)) - kFilterReach);
-    const double top = std::floor(*std::min_element(std::begin(ys), std::end(ys)) - kFilterReach);
-    const double right = std::ceil(*std::max_element(std::begin(xs), std::end(xs)) + kFilterReach);
-    const double bottom = std::ceil(*std::max_element(std::begin(ys), std::end(ys)) + kFilterReach);
+    return {{p[0].X, p[1].X, p[1].X + p[2].X - p[0].X, p[2].X},
+            {p[0].Y, p[1].Y, p[1].Y + p[2].Y - p[0].Y, p[2].Y}};
+}
+
+// Whole pixels from left to right, top to bottom, within the frame; clamped
+// before converting, so a wild hand cannot overflow.
+PixelRect FramePixels(double left, double top, double right, double bottom) {
     const PixelRect frame{0, 0, FrameWidth(), FrameHeight()};
-    // Clamped to the frame before converting, so a wild hand cannot overflow.
     auto clamp = [](double value, std::int32_t limit) {
         return static_cast<std::int32_t>(std::clamp(value, -1.0, static_cast<double>(limit) + 1));
     };
-    const std::int32_t x0 = clamp(left, frame.width);
-    const std::int32_t y0 = clamp(top, frame.height);
-    return Intersection(
-        PixelRect{x0, y0, clamp(right, frame.width) - x0, clamp(bottom, frame.height) - y0}, frame);
+    const std::int32_t x0 = clamp(std::floor(left), frame.width);
+    const std::int32_t y0 = clamp(std::floor(top), frame.height);
+    return Intersection(PixelRect{x0, y0, clamp(std::ceil(right), frame.width) - x0,
+                                  clamp(std::ceil(bottom), frame.height) - y0},
+                        frame);
+}
+
+}  // namespace
+
+PixelRect HandBounds(double turn, Image* hand) {
+    const Corners c = HandCorners(turn, hand);
+    return FramePixels(*std::min_element(std::begin(c.xs), std::end(c.xs)) - kFilterReach,
+                       *std::min_element(std::begin(c.ys), std::end(c.ys)) - kFilterReach,
+                       *std::max_element(std::begin(c.xs), std::end(c.xs)) + kFilterReach,
+                       *std::max_element(std::begin(c.ys), std::end(c.ys)) + kFilterReach);
+}
+
+PixelRect HandWithinRows(double turn, Image* hand, std::int32_t top, std::int32_t bottom) {
+    const Corners c = HandCorners(turn, hand);
+    // The parallelogram is convex: its widest extent within a slab of rows lies
+    // on the edges that cross the slab (widened by the filter's reach).
+    double left = HUGE_VAL;
+    double right = -HUGE_VAL;
+    for (int i = 0; i < 4; ++i) {
+        const double ax = c.xs[i], ay = c.ys[i], bx = c.xs[(i + 1) % 4], by = c.ys[(i + 1) % 4];
+        const double low = std::max(std::min(ay, by), top - kFilterReach);
+        const double high = std::min(std::max(ay, by), bottom + kFilterReach);
+        if (!(low <= high)) continue;
+        for (double at : {low, high}) {
+            const double t = by == ay ? 0 : std::clamp((at - ay) / (by - ay), 0.0, 1.0);
+            left = std::min(left, ax + (bx - ax) * t);
+            right = std::max(right, ax + (bx - ax) * t);
+        }
+    }
+    if (!(left <= right)) return {};
+    return Intersection(FramePixels(left - kFilterReach, top, right + kFilterReach, bottom),
+                        HandBounds(turn, hand));
 }
 
 }  // namespace tickora

@@ -39,5 +39,8 @@ imaging::Image* DrawnHandImage(imaging::Image* hand);
 // The frame pixels that a hand at this turn can touch (its filter's reach
 // included), clipped to nothing outside the frame.
 PixelRect HandBounds(double turn, imaging::Image* hand);
+// The part of those within rows top to bottom (exclusive): a slanted hand
+// touches only a narrow run of columns in each band of rows.
+PixelRect HandWithinRows(double turn, imaging::Image* hand, std::int32_t top, std::int32_t bottom);
 
 }  // namespace tickora

@@ -16,6 +16,7 @@ std::int32_t deviceScale = 1;
 // What the frame handed back last holds, for the next damaged area.
 struct LastFrame {
     PixelRect secondHand;  // the second hand's pixels, empty when it was not drawn
+    double secondTurn = 0;  // where it stood then
     std::uint8_t constantAlpha = 0;
     bool whole = false;  // the frame holds everything it should
 } lastFrame;
@@ -74,6 +75,52 @@ Frame ComposeWholeFrame(std::int32_t tick, bool secondShown, bool glassShown) {
     return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), {0, 0, width, height}};
 }
 
+// The damaged rows are composed in a few bands, each only as wide as the
+// second hand was or is within it: the rest of the damaged rectangle already
+// shows the background under the glass. A slanted hand touches a fraction of
+// its bounding box, so the copy and the glass's blend shrink with it.
+constexpr std::int32_t kMostBands = 4;
+constexpr std::int32_t kLeastBandRows = 24;
+
+struct Bands {
+    PixelRect rows[kMostBands];
+    std::int32_t count = 0;
+};
+
+Bands DamagedBands(const PixelRect& damage, bool wasShown, double wasTurn, bool shown,
+                   double turn) {
+    Bands bands;
+    const std::int32_t count = std::clamp(damage.height / kLeastBandRows, 1, kMostBands);
+    const std::int32_t rows = (damage.height + count - 1) / count;
+    for (std::int32_t top = damage.y; top < damage.y + damage.height; top += rows) {
+        const std::int32_t bottom = std::min(top + rows, damage.y + damage.height);
+        const PixelRect was = wasShown ? HandWithinRows(wasTurn, skinSet.secondHand, top, bottom)
+                                       : PixelRect{};
+        const PixelRect now =
+            shown ? HandWithinRows(turn, skinSet.secondHand, top, bottom) : PixelRect{};
+        const PixelRect band = Intersection(Union(was, now), damage);
+        if (!band.Empty()) bands.rows[bands.count++] = band;
+    }
+    return bands;
+}
+
+void DrawGlassOver(const PixelRect& shown) {
+    imaging::Graphics* frame = drawingSurfaces.frameGraphics;
+    if (drawingSurfaces.scaledGlass != nullptr) {
+        imaging::DrawImageRectI(frame, drawingSurfaces.scaledGlass, 0, 0, shown.width,
+                                shown.height);
+    } else {
+        DrawGlass(DrawingScale());  // at its own size: a copy
+    }
+}
+
+void RestoreBackground(const PixelRect& area) {
+    imaging::Graphics* frame = drawingSurfaces.frameGraphics;
+    imaging::SetClipRect(frame, area.x, area.y, area.width, area.height);
+    imaging::GraphicsClear(frame, 0);
+    imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
+}
+
 // Only what changed since the last frame, on surfaces of the shown size: after
 // a new background or opacity everything, otherwise where the second hand was
 // and is now, with the glass above it.
@@ -81,26 +128,31 @@ std::optional<Frame> ComposeDamagedArea(std::int32_t tick, bool whole, bool seco
                                         bool glassShown) {
     const PixelRect shown{0, 0, FrameWidth(), FrameHeight()};
     const std::uint8_t alpha = ConstantAlpha();
-    const PixelRect second =
-        secondShown ? HandBounds(StepTurn(tick), skinSet.secondHand) : PixelRect{};
-    const PixelRect damage = whole || !lastFrame.whole || alpha != lastFrame.constantAlpha
-                                 ? shown
-                                 : Intersection(Union(lastFrame.secondHand, second), shown);
-    lastFrame = LastFrame{second, alpha, true};
+    const double turn = StepTurn(tick);
+    const PixelRect second = secondShown ? HandBounds(turn, skinSet.secondHand) : PixelRect{};
+    const bool everything = whole || !lastFrame.whole || alpha != lastFrame.constantAlpha;
+    const PixelRect damage =
+        everything ? shown : Intersection(Union(lastFrame.secondHand, second), shown);
+    const LastFrame was = lastFrame;
+    lastFrame = LastFrame{second, turn, alpha, true};
     if (damage.Empty()) return std::nullopt;
 
     imaging::Graphics* frame = drawingSurfaces.frameGraphics;
+    // Nothing but the second hand moved unless everything is drawn: then only
+    // the bands it was or is in change, and it is drawn once, through them all.
+    const Bands bands =
+        everything ? Bands{{damage}, 1}
+                   : DamagedBands(damage, !was.secondHand.Empty(), was.secondTurn, secondShown,
+                                  turn);
+    for (std::int32_t i = 0; i < bands.count; ++i) RestoreBackground(bands.rows[i]);
     imaging::SetClipRect(frame, damage.x, damage.y, damage.width, damage.height);
-    imaging::GraphicsClear(frame, 0);
-    imaging::DrawCachedBitmap(frame, drawingSurfaces.cachedBackground, 0, 0);
-    if (secondShown) DrawHand(StepTurn(tick), frame, skinSet.secondHand);
-    if (glassShown && drawingSurfaces.scaledGlass != nullptr) {
-        imaging::DrawImageRectI(frame, drawingSurfaces.scaledGlass, 0, 0, shown.width,
-                                shown.height);
-    } else if (glassShown) {
-        DrawGlass(DrawingScale());  // at its own size: a copy
+    if (secondShown) DrawHand(turn, frame, skinSet.secondHand);
+    for (std::int32_t i = 0; glassShown && i < bands.count; ++i) {
+        const PixelRect& band = bands.rows[i];
+        imaging::SetClipRect(frame, band.x, band.y, band.width, band.height);
+        DrawGlassOver(shown);
     }
-    imaging::ResetClip(frame);
+    imaging::ResetClip(drawingSurfaces.frameGraphics);
     return Frame{drawingSurfaces.frame, shown.width, shown.height, alpha, damage};
 }
 
