@@ -3,6 +3,7 @@
 // frame at device scale 2 is the frame of twice the Scale.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -53,19 +54,42 @@ class DamagedFrames : public ::testing::Test {
         SetDeviceScale(1);
     }
 
-    // The frame of this tick as composed in part, then composed whole again.
+    // The frame of this tick as composed in part, then composed whole again;
+    // every pixel that differs from the frame before lies in what the frame
+    // says it changed (the window is given only that).
     void ExpectTickMatchesWholeFrame(int tick) {
         SetTick(tick);
         const std::optional<Frame> partial = RenderClock();
         ASSERT_TRUE(partial.has_value()) << tick;
         const std::vector<std::uint32_t> pixels = Shown(*partial);
+        if (before.size() == pixels.size()) ExpectChangesWithin(*partial, pixels, tick);
         RedrawWholeFrame();
         clockPositions.lastSecondTick = -1;
         const std::optional<Frame> whole = RenderClock();
         ASSERT_TRUE(whole.has_value());
         ASSERT_EQ(whole->damage, (PixelRect{0, 0, whole->width, whole->height}));
         ASSERT_TRUE(pixels == Shown(*whole)) << "tick " << tick << " scale " << clockSettings.Scale;
+        before = pixels;
     }
+
+    void ExpectChangesWithin(const Frame& frame, const std::vector<std::uint32_t>& pixels,
+                             int tick) {
+        ChangedAreas changed = frame.changed;
+        if (changed.count == 0) changed = ChangedAreas{{frame.damage}, 1};
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y) * frame.width + x;
+                if (pixels[at] == before[at]) continue;
+                const bool within = std::any_of(changed.begin(), changed.end(), [&](auto& area) {
+                    return x >= area.x && x < area.x + area.width && y >= area.y &&
+                           y < area.y + area.height;
+                });
+                ASSERT_TRUE(within) << x << "," << y << " changed outside, tick " << tick;
+            }
+        }
+    }
+
+    std::vector<std::uint32_t> before;  // the frame of the tick before
 };
 
 TEST_F(DamagedFrames, EveryTickOfAMinuteEqualsTheWholeFrame) {

@@ -65,6 +65,7 @@ struct WaylandPresenter::State {
     cairo_surface_t* source = nullptr;
     std::uint8_t alpha = 255;
     PixelRect waiting;
+    ChangedAreas waitingBands;  // within waiting, when it is one frame's damage
     wl_callback* frameCallback = nullptr;
 
     guint hold = HoldMilliseconds();
@@ -229,12 +230,18 @@ void WaylandPresenter::State::Show() {
     if (buffer == nullptr) return;
     Fill(*buffer);
     wl_surface_attach(surface, buffer->buffer, 0, 0);
-    wl_surface_damage_buffer(surface, waiting.x, waiting.y, waiting.width, waiting.height);
+    // The compositor redraws only what changed: the bands of a slanted second
+    // hand's path, or the whole damaged rectangle.
+    if (waitingBands.count == 0) waitingBands = ChangedAreas{{waiting}, 1};
+    for (const PixelRect& area : waitingBands) {
+        wl_surface_damage_buffer(surface, area.x, area.y, area.width, area.height);
+    }
     frameCallback = wl_surface_frame(surface);
     wl_callback_add_listener(frameCallback, &kFrameListener, this);
     wl_surface_commit(surface);
     buffer->busy = true;
     waiting = PixelRect{};
+    waitingBands = ChangedAreas{};
     wl_display_flush(display);
 }
 
@@ -305,6 +312,8 @@ void WaylandPresenter::Present(const Frame& frame) {
     state.alpha = frame.constantAlpha;
     const PixelRect damage = whole ? PixelRect{0, 0, frame.width, frame.height} : frame.damage;
     for (Buffer& buffer : state.buffers) buffer.lacking = Union(buffer.lacking, damage);
+    // Frames that wait together are damaged as one rectangle.
+    state.waitingBands = state.waiting.Empty() && !whole ? frame.changed : ChangedAreas{};
     state.waiting = Union(state.waiting, damage);
     state.Show();
 }

@@ -288,12 +288,21 @@ void X11Presenter::Present(const Frame& frame) {
     }
     state.alpha = frame.constantAlpha;
     state.scale = scale;
-    const PixelRect area =
-        Intersection(whole ? PixelRect{0, 0, frame.width, frame.height} : frame.damage,
-                     PixelRect{0, 0, frame.width, frame.height});
-    if (area.Empty()) return;
-    state.Copy(area);
-    state.Put(area);
+    const PixelRect shown{0, 0, frame.width, frame.height};
+    if (whole || frame.changed.count == 0) {
+        const PixelRect area = Intersection(whole ? shown : frame.damage, shown);
+        if (area.Empty()) return;
+        state.Copy(area);
+        state.Put(area);
+    } else {
+        // Only the bands that changed travel, and the server redraws only them.
+        for (const PixelRect& changed : frame.changed) {
+            const PixelRect area = Intersection(changed, shown);
+            if (area.Empty()) continue;
+            state.Copy(area);
+            state.Put(area);
+        }
+    }
     XFlush(state.display);
 }
 

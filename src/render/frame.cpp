@@ -15,7 +15,7 @@ std::int32_t deviceScale = 1;
 
 // What the frame handed back last holds, for the next damaged area.
 struct LastFrame {
-    PixelRect secondHand;  // the second hand's pixels, empty when it was not drawn
+    PixelRect secondHand;   // the second hand's pixels, empty when it was not drawn
     double secondTurn = 0;  // where it stood then
     std::uint8_t constantAlpha = 0;
     bool whole = false;  // the frame holds everything it should
@@ -72,34 +72,28 @@ Frame ComposeWholeFrame(std::int32_t tick, bool secondShown, bool glassShown) {
     if (glassShown) DrawGlass(DrawnScale());
     const std::int32_t width = ScaledFaceWidth();
     const std::int32_t height = ScaledFaceHeight();
-    return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), {0, 0, width, height}};
+    return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), {0, 0, width, height}, {}};
 }
 
 // The damaged rows are composed in a few bands, each only as wide as the
 // second hand was or is within it: the rest of the damaged rectangle already
 // shows the background under the glass. A slanted hand touches a fraction of
 // its bounding box, so the copy and the glass's blend shrink with it.
-constexpr std::int32_t kMostBands = 4;
 constexpr std::int32_t kLeastBandRows = 24;
 
-struct Bands {
-    PixelRect rows[kMostBands];
-    std::int32_t count = 0;
-};
-
-Bands DamagedBands(const PixelRect& damage, bool wasShown, double wasTurn, bool shown,
-                   double turn) {
-    Bands bands;
-    const std::int32_t count = std::clamp(damage.height / kLeastBandRows, 1, kMostBands);
+ChangedAreas DamagedBands(const PixelRect& damage, bool wasShown, double wasTurn, bool shown,
+                          double turn) {
+    ChangedAreas bands;
+    const std::int32_t count = std::clamp(damage.height / kLeastBandRows, 1, ChangedAreas::kMost);
     const std::int32_t rows = (damage.height + count - 1) / count;
     for (std::int32_t top = damage.y; top < damage.y + damage.height; top += rows) {
         const std::int32_t bottom = std::min(top + rows, damage.y + damage.height);
-        const PixelRect was = wasShown ? HandWithinRows(wasTurn, skinSet.secondHand, top, bottom)
-                                       : PixelRect{};
+        const PixelRect was =
+            wasShown ? HandWithinRows(wasTurn, skinSet.secondHand, top, bottom) : PixelRect{};
         const PixelRect now =
             shown ? HandWithinRows(turn, skinSet.secondHand, top, bottom) : PixelRect{};
         const PixelRect band = Intersection(Union(was, now), damage);
-        if (!band.Empty()) bands.rows[bands.count++] = band;
+        if (!band.Empty()) bands.areas[bands.count++] = band;
     }
     return bands;
 }
@@ -140,20 +134,19 @@ std::optional<Frame> ComposeDamagedArea(std::int32_t tick, bool whole, bool seco
     imaging::Graphics* frame = drawingSurfaces.frameGraphics;
     // Nothing but the second hand moved unless everything is drawn: then only
     // the bands it was or is in change, and it is drawn once, through them all.
-    const Bands bands =
-        everything ? Bands{{damage}, 1}
-                   : DamagedBands(damage, !was.secondHand.Empty(), was.secondTurn, secondShown,
-                                  turn);
-    for (std::int32_t i = 0; i < bands.count; ++i) RestoreBackground(bands.rows[i]);
+    const ChangedAreas bands = everything ? ChangedAreas{{damage}, 1}
+                                          : DamagedBands(damage, !was.secondHand.Empty(),
+                                                         was.secondTurn, secondShown, turn);
+    for (const PixelRect& band : bands) RestoreBackground(band);
     imaging::SetClipRect(frame, damage.x, damage.y, damage.width, damage.height);
     if (secondShown) DrawHand(turn, frame, skinSet.secondHand);
-    for (std::int32_t i = 0; glassShown && i < bands.count; ++i) {
-        const PixelRect& band = bands.rows[i];
+    for (const PixelRect& band : bands) {
+        if (!glassShown) break;
         imaging::SetClipRect(frame, band.x, band.y, band.width, band.height);
         DrawGlassOver(shown);
     }
     imaging::ResetClip(drawingSurfaces.frameGraphics);
-    return Frame{drawingSurfaces.frame, shown.width, shown.height, alpha, damage};
+    return Frame{drawingSurfaces.frame, shown.width, shown.height, alpha, damage, bands};
 }
 
 }  // namespace

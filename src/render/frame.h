@@ -31,15 +31,27 @@ struct PixelRect {
 PixelRect Union(const PixelRect& a, const PixelRect& b);
 PixelRect Intersection(const PixelRect& a, const PixelRect& b);
 
+// The rectangles that hold every pixel a frame changed: a few bands of rows
+// across a slanted second hand's path, or one rectangle.
+struct ChangedAreas {
+    static constexpr std::int32_t kMost = 4;
+    PixelRect areas[kMost];
+    std::int32_t count = 0;
+
+    const PixelRect* begin() const { return areas; }
+    const PixelRect* end() const { return areas + count; }
+};
+
 // What one frame attempt composed. The window shows the top-left width x height
 // pixels of target, their own alpha times constantAlpha; only damage (within
-// those) differs from the frame handed back before.
+// those) differs from the frame handed back before, and within it only changed.
 struct Frame {
     imaging::FrameTarget* target = nullptr;
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::uint8_t constantAlpha = 255;
     PixelRect damage;
+    ChangedAreas changed;  // empty: all of damage
 };
 
 // One frame attempt; nothing until the second hand's tick changes, and nothing
