@@ -12,6 +12,7 @@ gboolean OnTick(gpointer) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    g_setenv("GDK_GL", "disable", FALSE);  // as the clock: no GL stack loaded
     gtk_init(&argc, &argv);
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
