@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "render/clock_positions.h"
@@ -162,6 +163,27 @@ TEST_F(DamagedFrames, OnlyTheSecondHandsPathIsDamagedAndSizeChangesRedrawAll) {
     ASSERT_TRUE(resized.has_value());
     EXPECT_EQ(resized->damage, (PixelRect{0, 0, 232, 232}));
     for (int tick = 16; tick < 100; ++tick) ExpectTickMatchesWholeFrame(tick);
+}
+
+// Once drawn at the shown size the face, glass and second hand let their
+// pixels go; a Scale change takes them back and draws what a fresh clock does.
+TEST_F(DamagedFrames, ScaleChangesRedrawFromParkedArtAsAFreshClockDoes) {
+    for (const auto& [from, to] : {std::pair{100, 200}, std::pair{200, 50}, std::pair{50, 100}}) {
+        clockSettings.Scale = from;
+        LoadSkin();
+        SetTick(100);
+        ASSERT_TRUE(RenderClock().has_value());
+        clockSettings.Scale = to;
+        SetTick(101);
+        const std::optional<Frame> changed = RenderClock();
+        ASSERT_TRUE(changed.has_value());
+        const std::vector<std::uint32_t> pixels = Shown(*changed);
+        LoadSkin();
+        clockPositions.lastSecondTick = -1;
+        const std::optional<Frame> fresh = RenderClock();
+        ASSERT_TRUE(fresh.has_value());
+        EXPECT_TRUE(Shown(*fresh) == pixels) << from << " to " << to;
+    }
 }
 
 TEST_F(DamagedFrames, DeviceScaleTwoDrawsTheFrameOfTwiceTheScale) {

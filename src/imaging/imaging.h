@@ -42,6 +42,10 @@ Image* CreateImageFromBytes(const void* data, std::size_t size);
 // A premultiplied-ARGB bitmap with pixel memory of its own, cleared to transparent.
 Image* CreateBitmap(std::int32_t width, std::int32_t height);
 void DisposeImage(Image* image);
+// Lets an image's pixels go until they are next drawn or read (kept losslessly
+// compressed meanwhile), its size known all along: for art that has been drawn
+// at the shown size and is needed again only when that size changes.
+void ParkImage(Image* image);
 // 0 when the size cannot be read.
 std::uint32_t ImageWidth(Image* image);
 std::uint32_t ImageHeight(Image* image);

@@ -4,19 +4,29 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <zlib.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace tickora::imaging {
 
 struct Image {
-    cairo_surface_t* surface = nullptr;  // nullptr: empty image
+    cairo_surface_t* surface = nullptr;  // nullptr: empty image (or parked)
     Status lastStatus = Status::Ok;
+    // Parked pixels (ParkImage): the surface's rows, deflated, until needed.
+    std::vector<unsigned char> parked;
+    int parkedWidth = 0;
+    int parkedHeight = 0;
 };
 
 struct Graphics {
@@ -220,7 +230,31 @@ bool CopyInto(Graphics* graphics, cairo_surface_t* source, int x, int y) {
     return true;
 }
 
+// A parked image's pixels back in a surface; they stay parked (and the image
+// draws nothing) while there is no memory for them.
+void Unpark(Image* image) {
+    if (image == nullptr || image->parked.empty()) return;
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image->parkedWidth, image->parkedHeight);
+    if (!Usable(surface)) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    const int stride = cairo_image_surface_get_stride(surface);
+    uLongf size = static_cast<uLongf>(stride) * image->parkedHeight;
+    const int inflated = uncompress(cairo_image_surface_get_data(surface), &size,
+                                    image->parked.data(), image->parked.size());
+    if (inflated != Z_OK || size != static_cast<uLongf>(stride) * image->parkedHeight) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    cairo_surface_mark_dirty(surface);
+    image->surface = surface;
+    image->parked = {};
+}
+
 bool Drawable(Graphics* graphics, Image* image) {
+    Unpark(image);
     if (graphics == nullptr || graphics->cr == nullptr || image == nullptr ||
         image->surface == nullptr) {
         Record(graphics, Status::InvalidParameter);
@@ -427,6 +461,9 @@ void DisposeImage(Image* image) {
 }
 
 std::uint32_t ImageWidth(Image* image) {
+    if (image != nullptr && !image->parked.empty()) {
+        return static_cast<std::uint32_t>(image->parkedWidth);
+    }
     if (image == nullptr || image->surface == nullptr) {
         Record(image, Status::InvalidParameter);
         return 0;
@@ -435,11 +472,65 @@ std::uint32_t ImageWidth(Image* image) {
 }
 
 std::uint32_t ImageHeight(Image* image) {
+    if (image != nullptr && !image->parked.empty()) {
+        return static_cast<std::uint32_t>(image->parkedHeight);
+    }
     if (image == nullptr || image->surface == nullptr) {
         Record(image, Status::InvalidParameter);
         return 0;
     }
     return static_cast<std::uint32_t>(cairo_image_surface_get_height(image->surface));
+}
+
+// The pixels deflated in small steps (no scratch as large as the pixels, which
+// would stay in the heap); empty when that fails or gains less than half.
+std::vector<unsigned char> Deflated(const unsigned char* pixels, std::size_t size) {
+    std::vector<unsigned char> deflated;
+    z_stream stream{};
+    // The fastest level: art with large even areas still shrinks several times.
+    if (size > std::numeric_limits<uInt>::max() || deflateInit(&stream, Z_BEST_SPEED) != Z_OK) {
+        return {};
+    }
+    stream.next_in = const_cast<unsigned char*>(pixels);
+    stream.avail_in = static_cast<uInt>(size);
+    int result = Z_OK;
+    try {
+        constexpr std::size_t kStep = 16 * 1024;
+        while (result == Z_OK && deflated.size() < size / 2) {
+            const std::size_t used = deflated.size();
+            deflated.resize(used + kStep);
+            stream.next_out = deflated.data() + used;
+            stream.avail_out = static_cast<uInt>(kStep);
+            result = deflate(&stream, Z_FINISH);
+            deflated.resize(used + kStep - stream.avail_out);
+        }
+        if (result == Z_STREAM_END) deflated.shrink_to_fit();
+    } catch (const std::bad_alloc&) {
+        result = Z_MEM_ERROR;
+    }
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END || deflated.size() >= size / 2) return {};
+    return deflated;
+}
+
+void ParkImage(Image* image) {
+    if (image == nullptr || image->surface == nullptr) return;
+    cairo_surface_flush(image->surface);
+    const int height = cairo_image_surface_get_height(image->surface);
+    const std::size_t size =
+        static_cast<std::size_t>(cairo_image_surface_get_stride(image->surface)) * height;
+    std::vector<unsigned char> deflated =
+        Deflated(cairo_image_surface_get_data(image->surface), size);
+    if (deflated.empty()) return;  // kept as it is
+    image->parkedWidth = cairo_image_surface_get_width(image->surface);
+    image->parkedHeight = height;
+    image->parked = std::move(deflated);
+    cairo_surface_destroy(image->surface);
+    image->surface = nullptr;
+#ifdef __GLIBC__
+    // Pixels that lay within the heap would otherwise stay resident.
+    malloc_trim(0);
+#endif
 }
 
 Status TakeLastStatus(Image* image) {
@@ -452,6 +543,7 @@ Status TakeLastStatus(Image* image) {
 Graphics* CreateImageGraphics(Image* bitmap) {
     auto* graphics = New<Graphics>();
     if (graphics == nullptr) return nullptr;
+    Unpark(bitmap);
     if (bitmap == nullptr || bitmap->surface == nullptr) {
         Record(graphics, Status::InvalidParameter);
         return graphics;
@@ -542,6 +634,7 @@ void DrawImagePoints(Graphics* graphics, Image* image, const PointF points[3]) {
 CachedBitmap* CreateCachedBitmap(Image* bitmap, Graphics* graphics) {
     auto* cached = New<CachedBitmap>();
     if (cached == nullptr) return nullptr;
+    Unpark(bitmap);
     if (bitmap == nullptr || bitmap->surface == nullptr || graphics == nullptr ||
         graphics->cr == nullptr) {
         Record(cached, Status::InvalidParameter);
@@ -584,6 +677,7 @@ void DrawCachedBitmap(Graphics* graphics, CachedBitmap* cached, std::int32_t x, 
 }
 
 FrameTarget* CreateFrameTarget(Image* backBuffer) {
+    Unpark(backBuffer);
     if (backBuffer == nullptr || backBuffer->surface == nullptr) return nullptr;
     cairo_surface_t* copy = CopyOf(backBuffer->surface);
     if (copy == nullptr) return nullptr;
@@ -616,6 +710,7 @@ cairo_surface_t* FrameSurface(FrameTarget* frame) {
 }
 
 cairo_surface_t* ImageSurface(Image* image) {
+    Unpark(image);
     return image ? image->surface : nullptr;
 }
 

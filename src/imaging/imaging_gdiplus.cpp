@@ -144,6 +144,9 @@ void DisposeImage(Image* image) {
     Free(image);
 }
 
+// GDI+ draws every image every frame: its pixels are kept.
+void ParkImage(Image*) {}
+
 std::uint32_t ImageWidth(Image* image) {
     UINT width = 0;
     const Gdiplus::GpStatus status = gdip::GdipGetImageWidth(Native(image), &width);

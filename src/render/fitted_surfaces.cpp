@@ -216,6 +216,11 @@ bool FitDrawingSurfaces() {
     drawingSurfaces.reducedHour = ReducedHand(skinSet.hourHand);
     drawingSurfaces.reducedMinute = ReducedHand(skinSet.minuteHand);
     drawingSurfaces.reducedSecond = ScaledSecondHand(skinSet.secondHand);
+    // Drawn at the shown size now, the face, the glass and the second hand are
+    // needed again only at another size: their pixels are let go meanwhile.
+    imaging::ParkImage(skinSet.face);
+    if (drawingSurfaces.scaledGlass != nullptr) imaging::ParkImage(skinSet.glass);
+    if (drawingSurfaces.reducedSecond != nullptr) imaging::ParkImage(skinSet.secondHand);
     return true;
 }
 
