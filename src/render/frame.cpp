@@ -140,10 +140,11 @@ std::optional<Frame> ComposeDamagedArea(std::int32_t tick, bool whole, bool seco
     for (const PixelRect& band : bands) RestoreBackground(band);
     imaging::SetClipRect(frame, damage.x, damage.y, damage.width, damage.height);
     if (secondShown) DrawHand(turn, frame, skinSet.secondHand);
-    for (const PixelRect& band : bands) {
-        if (!glassShown) break;
-        imaging::SetClipRect(frame, band.x, band.y, band.width, band.height);
-        DrawGlassOver(shown);
+    if (glassShown) {
+        for (const PixelRect& band : bands) {
+            imaging::SetClipRect(frame, band.x, band.y, band.width, band.height);
+            DrawGlassOver(shown);
+        }
     }
     imaging::ResetClip(drawingSurfaces.frameGraphics);
     return Frame{drawingSurfaces.frame, shown.width, shown.height, alpha, damage, bands};
