@@ -67,6 +67,17 @@ void AskToEnd(pid_t& pid) {
     EndProcess(pid);
 }
 
+bool DisplayNumberFree(int number) {
+    return !fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) &&
+           !fs::exists("/tmp/.X" + std::to_string(number) + "-lock");
+}
+
+std::string FreeDisplayName(int from) {
+    int number = from;
+    while (!DisplayNumberFree(number)) ++number;
+    return ":" + std::to_string(number);
+}
+
 ClockUser::ClockUser() {
     gchar* folder = g_dir_make_tmp("tickora-clock-XXXXXX", nullptr);
     home = folder;

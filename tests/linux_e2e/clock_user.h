@@ -25,6 +25,10 @@ void EndProcess(pid_t& pid);
 // within ten seconds: an X server asked removes its lock and socket, which a
 // killed one leaves behind, taking its display number for good.
 void AskToEnd(pid_t& pid);
+// Whether no X server holds (or left behind) display number `number`.
+bool DisplayNumberFree(int number);
+// ":N" for the first free display number from `from` on.
+std::string FreeDisplayName(int from);
 
 class ClockUser {
   public:

@@ -264,12 +264,7 @@ INSTANTIATE_TEST_SUITE_P(Compositing, LinuxClock, ::testing::Values(false, true)
 // An X server of its own, ended while the clock runs (as an X11 logout does,
 // with no signal first).
 TEST(LinuxClockDisplay, XServerGoneSavesTheRunAndWritesTheAutostartEntry) {
-    int number = 140;
-    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-           fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-        ++number;
-    }
-    const std::string name = ":" + std::to_string(number);
+    const std::string name = FreeDisplayName(140);
     pid_t server =
         Spawn({"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-screen", "0", "800x600x24"}, {});
     ClockUser user;

@@ -44,10 +44,7 @@ struct OwnX {
                   const std::vector<std::string>& env = {}) {
         for (int number = 160; number < 220 && name.empty(); ++number) {
             const std::string candidate = ":" + std::to_string(number);
-            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-                fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-                continue;
-            }
+            if (!DisplayNumberFree(number)) continue;
             std::vector<std::string> argv{command[0], candidate};
             argv.insert(argv.end(), command.begin() + 1, command.end());
             argv.insert(argv.end(), {"-nolisten", "tcp"});

@@ -35,12 +35,7 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
   protected:
     void SetUp() override {
         if (GetParam() == Server::kDepth24WithoutShm) {
-            int number = 160;
-            while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-                   fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-                ++number;
-            }
-            displayName = ":" + std::to_string(number);
+            displayName = FreeDisplayName(160);
             // Without Composite the server offers no 32-bit visual.
             server = Spawn({"/usr/bin/Xvfb", displayName, "-nolisten", "tcp", "-screen", "0",
                             "800x600x24", "-extension", "Composite", "-extension", "MIT-SHM"},
