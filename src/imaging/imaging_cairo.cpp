@@ -5,9 +5,6 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <zlib.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -527,10 +524,6 @@ void ParkImage(Image* image) {
     image->parked = std::move(deflated);
     cairo_surface_destroy(image->surface);
     image->surface = nullptr;
-#ifdef __GLIBC__
-    // Pixels that lay within the heap would otherwise stay resident.
-    malloc_trim(0);
-#endif
 }
 
 Status TakeLastStatus(Image* image) {
