@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/quad_rows.h"
+
 namespace tickora::imaging {
 
 struct Image {
@@ -274,21 +276,10 @@ void ClipToCrossedBands(cairo_t* cr, const cairo_matrix_t& matrix, double width,
     const double top = std::floor(std::min({ys[0], ys[1], ys[2], ys[3]}) - kReach);
     const double bottom = std::ceil(std::max({ys[0], ys[1], ys[2], ys[3]}) + kReach);
     for (double y = top; y < bottom; y += kBand) {
-        double left = HUGE_VAL;
-        double right = -HUGE_VAL;
-        for (int i = 0; i < 4; ++i) {
-            // The part of edge i that lies within the band, widened by the reach.
-            const double ax = xs[i], ay = ys[i], bx = xs[(i + 1) % 4], by = ys[(i + 1) % 4];
-            const double low = std::max(std::min(ay, by), y - kReach);
-            const double high = std::min(std::max(ay, by), y + kBand + kReach);
-            if (low > high) continue;
-            for (double at : {low, high}) {
-                const double t = by == ay ? 0 : std::clamp((at - ay) / (by - ay), 0.0, 1.0);
-                left = std::min(left, ax + (bx - ax) * t);
-                right = std::max(right, ax + (bx - ax) * t);
-            }
-        }
-        if (left > right) continue;
+        // The part of the image within the band, widened by the reach.
+        double left = 0;
+        double right = 0;
+        if (!QuadColumnsWithinRows(xs, ys, y - kReach, y + kBand + kReach, left, right)) continue;
         const double x = std::floor(left - kReach);
         cairo_rectangle(cr, x, y, std::ceil(right + kReach) - x, kBand);
     }

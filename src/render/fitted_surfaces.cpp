@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "imaging/quad_rows.h"
 #include "render/hand_placement.h"
 #include "skin/skin.h"
 
@@ -297,34 +298,32 @@ PixelRect FramePixels(double left, double top, double right, double bottom) {
 
 }  // namespace
 
-PixelRect HandBounds(double turn, Image* hand) {
-    const Corners c = HandCorners(turn, hand);
+namespace {
+
+// The pixels the hand can touch (its filter's reach included), from its corners.
+PixelRect CornerBounds(const Corners& c) {
     return FramePixels(*std::min_element(std::begin(c.xs), std::end(c.xs)) - kFilterReach,
                        *std::min_element(std::begin(c.ys), std::end(c.ys)) - kFilterReach,
                        *std::max_element(std::begin(c.xs), std::end(c.xs)) + kFilterReach,
                        *std::max_element(std::begin(c.ys), std::end(c.ys)) + kFilterReach);
 }
 
+}  // namespace
+
+PixelRect HandBounds(double turn, Image* hand) {
+    return CornerBounds(HandCorners(turn, hand));
+}
+
 PixelRect HandWithinRows(double turn, Image* hand, std::int32_t top, std::int32_t bottom) {
     const Corners c = HandCorners(turn, hand);
-    // The parallelogram is convex: its widest extent within a slab of rows lies
-    // on the edges that cross the slab (widened by the filter's reach).
-    double left = HUGE_VAL;
-    double right = -HUGE_VAL;
-    for (int i = 0; i < 4; ++i) {
-        const double ax = c.xs[i], ay = c.ys[i], bx = c.xs[(i + 1) % 4], by = c.ys[(i + 1) % 4];
-        const double low = std::max(std::min(ay, by), top - kFilterReach);
-        const double high = std::min(std::max(ay, by), bottom + kFilterReach);
-        if (!(low <= high)) continue;
-        for (double at : {low, high}) {
-            const double t = by == ay ? 0 : std::clamp((at - ay) / (by - ay), 0.0, 1.0);
-            left = std::min(left, ax + (bx - ax) * t);
-            right = std::max(right, ax + (bx - ax) * t);
-        }
+    double left = 0;
+    double right = 0;
+    if (!imaging::QuadColumnsWithinRows(c.xs, c.ys, top - kFilterReach, bottom + kFilterReach, left,
+                                        right)) {
+        return {};
     }
-    if (!(left <= right)) return {};
     return Intersection(FramePixels(left - kFilterReach, top, right + kFilterReach, bottom),
-                        HandBounds(turn, hand));
+                        CornerBounds(c));
 }
 
 }  // namespace tickora
