@@ -75,8 +75,7 @@ class DamagedFrames : public ::testing::Test {
 
     void ExpectChangesWithin(const Frame& frame, const std::vector<std::uint32_t>& pixels,
                              int tick) {
-        ChangedAreas changed = frame.changed;
-        if (changed.count == 0) changed = ChangedAreas{{frame.damage}, 1};
+        const ChangedAreas& changed = frame.changed;
         for (int y = 0; y < frame.height; ++y) {
             for (int x = 0; x < frame.width; ++x) {
                 const std::size_t at = static_cast<std::size_t>(y) * frame.width + x;

@@ -288,20 +288,14 @@ void X11Presenter::Present(const Frame& frame) {
     }
     state.alpha = frame.constantAlpha;
     state.scale = scale;
+    // Only what changed travels (the bands of a slanted second hand's path),
+    // and the server redraws only that.
     const PixelRect shown{0, 0, frame.width, frame.height};
-    if (whole || frame.changed.count == 0) {
-        const PixelRect area = Intersection(whole ? shown : frame.damage, shown);
-        if (area.Empty()) return;
+    for (const PixelRect& changed : whole ? ChangedAreas{{shown}, 1} : frame.changed) {
+        const PixelRect area = Intersection(changed, shown);
+        if (area.Empty()) continue;
         state.Copy(area);
         state.Put(area);
-    } else {
-        // Only the bands that changed travel, and the server redraws only them.
-        for (const PixelRect& changed : frame.changed) {
-            const PixelRect area = Intersection(changed, shown);
-            if (area.Empty()) continue;
-            state.Copy(area);
-            state.Put(area);
-        }
     }
     XFlush(state.display);
 }

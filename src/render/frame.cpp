@@ -72,7 +72,8 @@ Frame ComposeWholeFrame(std::int32_t tick, bool secondShown, bool glassShown) {
     if (glassShown) DrawGlass(DrawnScale());
     const std::int32_t width = ScaledFaceWidth();
     const std::int32_t height = ScaledFaceHeight();
-    return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), {0, 0, width, height}, {}};
+    const PixelRect whole{0, 0, width, height};
+    return Frame{drawingSurfaces.frame, width, height, ConstantAlpha(), whole, {{whole}, 1}};
 }
 
 // The damaged rows are composed in a few bands, each only as wide as the
@@ -95,6 +96,9 @@ ChangedAreas DamagedBands(const PixelRect& damage, bool wasShown, double wasTurn
         const PixelRect band = Intersection(Union(was, now), damage);
         if (!band.Empty()) bands.areas[bands.count++] = band;
     }
+    // A hand found in no band (it cannot be, short of broken geometry) leaves
+    // the whole damaged rectangle to be drawn and shown.
+    if (bands.count == 0) return ChangedAreas{{damage}, 1};
     return bands;
 }
 

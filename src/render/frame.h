@@ -32,7 +32,7 @@ PixelRect Union(const PixelRect& a, const PixelRect& b);
 PixelRect Intersection(const PixelRect& a, const PixelRect& b);
 
 // The rectangles that hold every pixel a frame changed: a few bands of rows
-// across a slanted second hand's path, or one rectangle.
+// across a slanted second hand's path, or the damage itself.
 struct ChangedAreas {
     static constexpr std::int32_t kMost = 4;
     PixelRect areas[kMost];
@@ -51,7 +51,7 @@ struct Frame {
     std::int32_t height = 0;
     std::uint8_t constantAlpha = 255;
     PixelRect damage;
-    ChangedAreas changed;  // empty: all of damage
+    ChangedAreas changed;  // within damage
 };
 
 // One frame attempt; nothing until the second hand's tick changes, and nothing
