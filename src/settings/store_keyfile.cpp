@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -261,16 +262,17 @@ class Descriptor {
 // At most one byte more than a settings file may hold, so that a file that
 // grows while it is read is still seen to be too large.
 std::optional<std::string> ReadBounded(int fd) {
-    std::string bytes(static_cast<std::size_t>(kMaxStoreBytes) + 1, '\0');
-    std::size_t length = 0;
-    while (length < bytes.size()) {
-        const ssize_t got = read(fd, bytes.data() + length, bytes.size() - length);
+    std::string bytes;
+    char chunk[1 << 16];
+    while (bytes.size() <= static_cast<std::size_t>(kMaxStoreBytes)) {
+        const std::size_t wanted =
+            std::min(sizeof chunk, static_cast<std::size_t>(kMaxStoreBytes) + 1 - bytes.size());
+        const ssize_t got = read(fd, chunk, wanted);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::nullopt;
         if (got == 0) break;
-        length += static_cast<std::size_t>(got);
+        bytes.append(chunk, static_cast<std::size_t>(got));
     }
-    bytes.resize(length);
     return bytes;
 }
 
@@ -292,7 +294,7 @@ Store LoadStore() {
         return store;
     }
     if (!S_ISREG(opened.st_mode)) return store;
-    const auto bytes = ReadBounded(file.get());
+    const auto bytes = opened.st_size > kMaxStoreBytes ? std::nullopt : ReadBounded(file.get());
     if (!bytes) {
         store.damaged = true;
         return store;
