@@ -63,6 +63,7 @@ class LinkedSettings : public ::testing::Test {
             fs::create_directories(home / sub);
         }
         fs::permissions(home / "run", fs::perms::owner_all);
+        errors = home / "clock.err";
     }
     void TearDown() override {
         EndProcess(clock);
@@ -114,7 +115,7 @@ class LinkedSettings : public ::testing::Test {
 
     XProbe probe;
     fs::path home;
-    fs::path errors = fs::temp_directory_path() / ("tickora-linked-" + std::to_string(getpid()));
+    fs::path errors;  // the clock's standard error
     pid_t clock = -1;
 };
 
@@ -150,7 +151,6 @@ TEST_F(LinkedSettings, AsRootALinkToNullOrZeroLeavesTheDevicesAsTheyWere) {
                                                          std::string(linked) + " is a device"});
         fs::remove(Settings());
     }
-    fs::remove(errors);
 }
 
 // As a user of its own, with settings linked into another folder of that
@@ -200,7 +200,6 @@ TEST_F(LinkedSettings, AsAUserAFifoElsewhereStaysAndAFileElsewhereTakesTheSettin
     EXPECT_EQ(Listing(home / "elsewhere"), (std::set<std::string>{"kept.ini", "pipe"}));
     EXPECT_EQ(Listing(Settings().parent_path()), std::set<std::string>{"settings.ini"});
     EXPECT_TRUE(ClockLines().empty()) << ReadFile(errors);
-    fs::remove(errors);
 }
 
 // A lock file of another user's, held and naming a process, is not the clock's:
@@ -222,7 +221,6 @@ TEST_F(LinkedSettings, AsRootALockFileOfAnotherUsersIsNotTrusted) {
                                        " is not a regular file of this user's"});
     EndProcess(sleeper);
     close(held);
-    fs::remove(errors);
 }
 
 }  // namespace
