@@ -1,12 +1,15 @@
 #include <fcntl.h>
 #include <glib.h>
+#include <glib/gstdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "settings/autostart.h"
 #include "settings/autostart_xdg.h"
@@ -70,6 +73,44 @@ TEST(Autostart, ALinkedEntryIsWrittenWhereTheLinkPoints) {
     WriteAutostart(u"/usr/bin/tickora");
     EXPECT_TRUE(g_file_test(entry.c_str(), G_FILE_TEST_IS_SYMLINK));
     EXPECT_EQ(ExecArgument(kept), "/usr/bin/tickora");
+}
+
+// A link that keeps the clock from starting by itself (to /dev/null most
+// often) is the user's: it stays through a start and a session end, and nothing
+// goes through it. The device is made in the test's own folder.
+TEST(Autostart, ALinkToADeviceAFifoOrAFolderStaysAndReceivesNothing) {
+    testing::ScratchStore store;
+    const std::string entry = AutostartEntryPath();
+    const std::string elsewhere = store.configHome() + "/elsewhere";
+    g_mkdir_with_parents(elsewhere.c_str(), 0700);
+    g_mkdir_with_parents((store.configHome() + "/autostart").c_str(), 0700);
+    ASSERT_EQ(mkfifo((elsewhere + "/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(g_mkdir((elsewhere + "/folder").c_str(), 0700), 0);
+    std::vector<std::string> targets{elsewhere + "/pipe", elsewhere + "/folder"};
+    if (mknod((elsewhere + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        targets.push_back(elsewhere + "/null");
+    }
+    // Held open for writing too, so that a write to it could not wait.
+    const int pipe = open((elsewhere + "/pipe").c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(pipe, 0);
+    for (const std::string& target : targets) {
+        ASSERT_EQ(symlink(target.c_str(), entry.c_str()), 0);
+        DeleteAutostart();
+        WriteAutostart(u"/usr/bin/tickora");
+        gchar* points = g_file_read_link(entry.c_str(), nullptr);
+        EXPECT_EQ(points != nullptr ? std::string(points) : "", target);
+        g_free(points);
+        EXPECT_FALSE(g_file_test(target.c_str(), G_FILE_TEST_IS_REGULAR)) << target;
+        g_unlink(entry.c_str());
+    }
+    char byte = 0;
+    EXPECT_EQ(read(pipe, &byte, 1), -1);
+    close(pipe);
+    GDir* listing = g_dir_open(elsewhere.c_str(), 0, nullptr);
+    int entries = 0;
+    while (g_dir_read_name(listing) != nullptr) ++entries;
+    g_dir_close(listing);
+    EXPECT_EQ(entries, static_cast<int>(targets.size()));
 }
 
 TEST(Autostart, ATemporaryIsLeftAloneWhileAnotherWriterHoldsTheFolder) {

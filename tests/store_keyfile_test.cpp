@@ -2,14 +2,21 @@
 // survives damage.
 #include "settings/store_keyfile.h"
 
+#include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -36,6 +43,15 @@ class KeyFileStore : public ::testing::Test {
     void WriteFile(const std::string& text) {
         g_mkdir_with_parents((store.configHome() + "/tickora").c_str(), 0700);
         std::ofstream(Path(), std::ios::binary) << text;
+    }
+
+    static std::set<std::string> Listing(const std::string& folder) {
+        std::set<std::string> names;
+        if (GDir* listing = g_dir_open(folder.c_str(), 0, nullptr)) {
+            while (const gchar* name = g_dir_read_name(listing)) names.insert(name);
+            g_dir_close(listing);
+        }
+        return names;
     }
 
     static std::string ReadFile(const std::string& path) {
@@ -194,6 +210,63 @@ TEST_F(KeyFileStore, ALinkedFileIsWrittenWhereTheLinkPoints) {
     EXPECT_TRUE(g_file_test(Path().c_str(), G_FILE_TEST_IS_SYMLINK));
     EXPECT_EQ(ReadFile(kept + ".corrupt"), "[broken");
     EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"Scale", 0), 90);
+}
+
+// Settings linked to what cannot hold them: what the link names stays what it
+// was, nothing new appears beside it or beside the link, nothing waits (the
+// FIFO has no reader) and one line on standard error says why nothing is kept.
+// The devices are made in the test's own folder, so nothing can reach the
+// machine's; without the rights to make them they are left out.
+TEST_F(KeyFileStore, LinksToDevicesFifosSocketsFoldersAndNowhereKeepNothing) {
+    const std::string elsewhere = store.configHome() + "/elsewhere";
+    const std::string own = store.configHome() + "/tickora";
+    g_mkdir_with_parents(elsewhere.c_str(), 0700);
+    g_mkdir_with_parents(own.c_str(), 0700);
+    ASSERT_EQ(mkfifo((elsewhere + "/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(g_mkdir((elsewhere + "/folder").c_str(), 0700), 0);
+    const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = elsewhere + "/socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::vector<std::string> targets{"pipe", "folder", "socket", "gone/settings.ini"};
+    for (const auto& [name, device] : {std::pair{"null", makedev(1, 3)}, {"zero", makedev(1, 5)}}) {
+        if (mknod((elsewhere + "/" + name).c_str(), S_IFCHR | 0666, device) == 0) {
+            targets.push_back(name);
+        }
+    }
+    // Held open for writing too, so that a write to it could not wait either.
+    const int pipe = open((elsewhere + "/pipe").c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(pipe, 0);
+    const auto before = Listing(elsewhere);
+    for (const std::string& name : targets) {
+        const std::string target = elsewhere + "/" + name;
+        struct stat was {};
+        lstat(target.c_str(), &was);
+        ASSERT_EQ(symlink(target.c_str(), Path().c_str()), 0);
+        ::testing::internal::CaptureStderr();
+        LoadSettings();
+        ExpectDefaults();
+        clockSettings.Scale = 50;
+        SaveSettings(WindowRect{1, 2, 3, 4});
+        EXPECT_FALSE(WriteRegDword(kRoot, kSettingsKey, u"Scale", 80));
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("tickora: settings not saved: " + target), std::string::npos) << said;
+        struct stat is {};
+        lstat(target.c_str(), &is);
+        EXPECT_TRUE(is.st_ino == was.st_ino && is.st_mode == was.st_mode) << name;
+        EXPECT_EQ(Listing(elsewhere), before) << name;
+        EXPECT_EQ(Listing(own), std::set<std::string>{"settings.ini"}) << name;
+        EXPECT_TRUE(g_file_test(Path().c_str(), G_FILE_TEST_IS_SYMLINK)) << name;
+        ASSERT_EQ(unlink(Path().c_str()), 0);
+    }
+    char byte = 0;
+    EXPECT_EQ(read(pipe, &byte, 1), -1);
+    close(pipe);
+    close(socketFd);
 }
 
 TEST_F(KeyFileStore, GoodEntriesBesideABadOneAreKept) {

@@ -37,8 +37,21 @@ std::string AutostartEntryPath() {
     return keystore::ConfigHome() + "/autostart/tickora.desktop";
 }
 
+// The entry, or a link that leads to a regular file or to nothing, is removed.
+// A link to anything else (most often /dev/null, to keep the clock from
+// starting by itself) is the user's own and stays, as does a device, FIFO or
+// folder by that name: writing would keep nothing there either.
 void DeleteAutostart() {
-    g_unlink(AutostartEntryPath().c_str());
+    const std::string entry = AutostartEntryPath();
+    FileTarget target;
+    std::string error;
+    if (!FindTarget(entry, &target, &error)) {
+        ReportOnce("autostart entry left as it is: " + error);
+    } else if (target.exists && !target.regular) {
+        ReportOnce("autostart entry left as it is: " + target.path + " is " + target.kind);
+    } else {
+        g_unlink(entry.c_str());
+    }
 }
 
 void WriteAutostart(const char16_t* exePath) {
@@ -56,7 +69,10 @@ void WriteAutostart(const char16_t* exePath) {
     g_key_file_set_boolean(entry, group, G_KEY_FILE_DESKTOP_KEY_NO_DISPLAY, TRUE);
     gsize length = 0;
     std::unique_ptr<gchar, GFreeDeleter> data{g_key_file_to_data(entry, &length, nullptr)};
-    ReplaceFile(AutostartEntryPath(), std::string_view(data.get(), length), 0644);
+    std::string error;
+    if (!ReplaceFile(AutostartEntryPath(), std::string_view(data.get(), length), 0644, &error)) {
+        ReportOnce("autostart entry not written: " + error);
+    }
     g_key_file_free(entry);
 }
 

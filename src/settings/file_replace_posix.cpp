@@ -14,7 +14,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <memory>
+#include <set>
 
 namespace tickora {
 namespace {
@@ -110,7 +112,14 @@ bool ReplaceAtomically(const std::string& path, std::string_view contents, int m
     if (!g_file_set_contents_full(path.c_str(), contents.data(),
                                   static_cast<gssize>(contents.size()),
                                   G_FILE_SET_CONTENTS_CONSISTENT, mode, &failure)) {
-        if (error != nullptr) *error = failure->message;
+        // GLib's message names its temporary file, a new name each time: only
+        // the reason it ends with is kept, after the name written.
+        if (error != nullptr) {
+            const std::string message = failure->message;
+            const auto reason = message.rfind(": ");
+            *error =
+                path + ": " + (reason == std::string::npos ? message : message.substr(reason + 2));
+        }
         g_error_free(failure);
         return false;
     }
@@ -153,10 +162,40 @@ bool WriteAll(int fd, std::string_view contents, std::string* error) {
     return true;
 }
 
+bool FindTarget(const std::string& path, FileTarget* target, std::string* error) {
+    *target = FileTarget{path};
+    if (!FollowLinks(target->path, error)) return false;
+    GStatBuf info;
+    if (g_lstat(target->path.c_str(), &info) != 0) {
+        return errno == ENOENT ? true : Fail(error, target->path, errno);
+    }
+    target->exists = true;
+    target->regular = S_ISREG(info.st_mode);
+    target->kind = S_ISREG(info.st_mode)                            ? ""
+                   : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                   : S_ISFIFO(info.st_mode)                         ? "a FIFO"
+                   : S_ISSOCK(info.st_mode)                         ? "a socket"
+                   : S_ISDIR(info.st_mode)                          ? "a folder"
+                                                                    : "not a regular file";
+    return true;
+}
+
 bool ReplaceFile(const std::string& path, std::string_view contents, int mode, std::string* error) {
     GString_ folder{g_path_get_dirname(path.c_str())};
     if (g_mkdir_with_parents(folder.get(), 0700) != 0) return Fail(error, folder.get(), errno);
-    return WriteOutput(path, contents, mode, error);
+    FileTarget target;
+    if (!FindTarget(path, &target, error)) return false;
+    if (target.exists && !target.regular) {
+        if (error != nullptr) *error = target.path + " is " + target.kind;
+        return false;
+    }
+    return ReplaceAtomically(target.path, contents, mode, error);
+}
+
+void ReportOnce(const std::string& line) {
+    // The clock's files are written from its one thread only.
+    static std::set<std::string> said;
+    if (said.insert(line).second) std::fprintf(stderr, "tickora: %s\n", line.c_str());
 }
 
 bool WriteOutput(const std::string& path, std::string_view contents, int mode, std::string* error) {

@@ -10,13 +10,16 @@
 // removed at the next write. A file that cannot be read as a key file (a NUL
 // anywhere included), or that holds entries that do not decode or an entry
 // twice, is moved aside whole to a free name (settings.ini.corrupt,
-// settings.ini.corrupt.2, ...) before the first write replaces it.
+// settings.ini.corrupt.2, ...) before the first write replaces it. Settings are
+// kept only in a regular file: a link to a device, a FIFO or a folder reads as
+// no settings and keeps none, with one line on standard error.
 #include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -242,23 +245,61 @@ Store ParseStore(std::string_view bytes) {
     return store;
 }
 
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// At most one byte more than a settings file may hold, so that a file that
+// grows while it is read is still seen to be too large.
+std::optional<std::string> ReadBounded(int fd) {
+    std::string bytes;
+    char chunk[1 << 16];
+    while (bytes.size() <= static_cast<std::size_t>(kMaxStoreBytes)) {
+        const std::size_t wanted =
+            std::min(sizeof chunk, static_cast<std::size_t>(kMaxStoreBytes) + 1 - bytes.size());
+        const ssize_t got = read(fd, chunk, wanted);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+// Only a regular file holds settings. Anything else the name leads to (a
+// device, a FIFO, a folder) is not opened at all: opening a device can do
+// something of its own, /dev/zero never ends, and a FIFO may wait for a writer.
+// It reads as no settings, and saving says why it keeps nothing there. The
+// file is opened without waiting, and checked once more, should the name have
+// changed since it was looked at.
 Store LoadStore() {
     Store store;
     const std::string path = StoreFilePath();
     GStatBuf info;
-    if (g_stat(path.c_str(), &info) != 0) return store;
-    if (!S_ISREG(info.st_mode) || info.st_size > kMaxStoreBytes) {
+    if (g_stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return store;
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat opened {};
+    if (file.get() < 0 || fstat(file.get(), &opened) != 0) {
         store.damaged = true;
         return store;
     }
-    gchar* contents = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) {
+    if (!S_ISREG(opened.st_mode)) return store;
+    const auto bytes = opened.st_size > kMaxStoreBytes ? std::nullopt : ReadBounded(file.get());
+    if (!bytes) {
         store.damaged = true;
         return store;
     }
-    const GPtr<gchar> owned{contents};
-    return ParseStore(std::string_view(contents, length));
+    return ParseStore(*bytes);
 }
 
 // The unreadable file goes to the first free name of settings.ini.corrupt,
@@ -286,19 +327,31 @@ bool MoveAside(const std::string& path) {
     return false;
 }
 
+long NotSaved(const std::string& why) {
+    ReportOnce("settings not saved: " + why);
+    return kCannotWrite;
+}
+
 long SaveStore(const Store& store) {
     const std::string path = StoreFilePath();
     // Settings linked from elsewhere are kept there: the unreadable file goes
     // aside beside itself, and the link stays for the file that replaces it.
-    std::string target = path;
-    if (!FollowLinks(target)) return kCannotWrite;
+    // Only a regular file is ever moved or replaced; a link to anything else
+    // keeps nothing.
+    FileTarget target;
+    std::string error;
+    if (!FindTarget(path, &target, &error)) return NotSaved(error);
+    if (target.exists && !target.regular) return NotSaved(target.path + " is " + target.kind);
     // With no free name the unreadable file stays where it is, unwritten.
-    if (store.damaged && g_file_test(target.c_str(), G_FILE_TEST_EXISTS) && !MoveAside(target)) {
-        return kCannotWrite;
+    if (store.damaged && target.exists && !MoveAside(target.path)) {
+        return NotSaved("the unreadable " + target.path + " cannot be moved aside");
     }
     gsize length = 0;
     GPtr<gchar> data{g_key_file_to_data(store.file.get(), &length, nullptr)};
-    return ReplaceFile(path, std::string_view(data.get(), length), 0600) ? kSuccess : kCannotWrite;
+    if (!ReplaceFile(path, std::string_view(data.get(), length), 0600, &error)) {
+        return NotSaved(error);
+    }
+    return kSuccess;
 }
 
 // Group names are key paths; the few characters a key file cannot hold in a
