@@ -2,8 +2,8 @@
 // derived from one: a place, a size, a margin, a drag's distance, a Scale.
 // A hand-edited store can hold any 32-bit value, and int arithmetic must never
 // overflow on one (undefined behaviour: the optimiser may assume it does not
-// happen). Each result that leaves int is held at its nearest end instead, the
-// place a window system would clip it to anyway.
+// happen). Each result is computed in 64 bits and, where it leaves int, held at
+// the nearest end of int; within int it is exact.
 #pragma once
 
 #include <cmath>
