@@ -49,15 +49,24 @@ void AskToClose(Display* display, Window window) {
 class PlaceExtremes : public ::testing::Test, public ClockUser {
   protected:
     void SetUp() override {
-        display = FreeDisplayName(230);
-        server = Spawn({"/usr/bin/Xvfb", display, "-screen", "0",
-                        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
-                        "-nolisten", "tcp"},
-                       {});
-        ASSERT_TRUE(WaitFor([&] {
-            return fs::exists("/tmp/.X11-unix/X" + display.substr(1)) &&
-                   waitpid(server, nullptr, WNOHANG) == 0;
-        }));
+        // Another server may take the number meanwhile: then this one ends,
+        // and the next free number is tried.
+        for (int from = 230; from < 260 && display.empty(); ++from) {
+            const std::string name = FreeDisplayName(from);
+            from = std::stoi(name.substr(1));
+            server =
+                Spawn({"/usr/bin/Xvfb", name, "-screen", "0",
+                       std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                       "-nolisten", "tcp"},
+                      {});
+            if (WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + name.substr(1)); }, 10000) &&
+                waitpid(server, nullptr, WNOHANG) == 0) {
+                display = name;
+            } else {
+                EndProcess(server);
+            }
+        }
+        ASSERT_FALSE(display.empty());
         probe = std::make_unique<XProbe>(display.c_str());
         ASSERT_NE(probe->display(), nullptr);
     }
