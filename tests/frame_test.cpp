@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "menu/menu_model.h"
@@ -150,6 +151,20 @@ TEST_F(Frames, StoredValuesOutOfRangeAreDrawnAtTheNearestEnd) {
         EXPECT_EQ(ScaledFaceWidth(), side) << scale;
         EXPECT_EQ(ScaledFaceHeight(), side) << scale;
     }
+    // The ends of int and their neighbours, times the largest device scale too.
+    for (const int stored : {INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX}) {
+        clockSettings.Alpha = stored;
+        clockSettings.Scale = stored;
+        const bool low = stored < 0;
+        EXPECT_EQ(ConstantAlpha(), low ? 51 : 255) << stored;
+        EXPECT_EQ(ScaledFaceWidth(), low ? 58 : 580) << stored;
+        EXPECT_EQ(ScaledFaceHeight(), low ? 58 : 580) << stored;
+    }
+    SetDeviceScale(INT_MAX);
+    EXPECT_EQ(DrawingScale(), 800);
+    SetDeviceScale(INT_MIN);
+    EXPECT_EQ(DrawingScale(), 200);
+    SetDeviceScale(1);
     clockSettings.Scale = 100000;
     Attempt();
     ASSERT_EQ(presentations.size(), 1u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 
 namespace tickora {
 namespace {
@@ -65,6 +66,39 @@ TEST(Placement, ClampingAndPointsAtTheEdges) {
     // No monitor known: shown where it is stored.
     EXPECT_EQ(PlaceToShow({}, Clock(-9000, 5)).place, (PlacePoint{-9000, 5}));
     EXPECT_EQ(PlaceToShow({}, Clock(-9000, 5)).monitor, -1);
+}
+
+// Any 32-bit place a settings file can hold, and monitors up to the ends of
+// int: the decisions stay exact where they fit and stop at the ends where not.
+TEST(Placement, PlacesAndMarginsAtTheEndsOfInt) {
+    const std::pair<PlaceRect, PlacePoint> shown[] = {
+        {Clock(INT_MAX, INT_MIN), {2270, 0}},
+        {Clock(INT_MIN, INT_MAX), {0, 510}},
+        {Clock(INT_MAX, INT_MAX), {2270, 510}},
+        {Clock(INT_MIN, INT_MIN), {0, 0}},
+        {Clock(INT_MAX - 1, INT_MIN + 1), {2270, 0}},
+        {Clock(INT_MIN + 1, INT_MAX - 1), {0, 510}},
+        {{INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {1280, 0}}};
+    for (const auto& [clock, place] : shown) {
+        EXPECT_EQ(PlaceToShow(kTwo, clock).place, place) << clock.x << ", " << clock.y;
+        EXPECT_EQ(MonitorShowing(kTwo, clock), -1);
+    }
+    // A monitor whose right edge is one past the largest int, at the smallest y.
+    const std::vector<PlaceRect> far{{INT_MAX - 1279, INT_MIN, 1280, 800}};
+    const ShownPlace there = PlaceToShow(far, Clock(INT_MAX, INT_MIN));
+    EXPECT_EQ(there.place, (PlacePoint{INT_MAX - 289, INT_MIN}));
+    EXPECT_EQ(MarginsOn(far[0], there.place), (PlacePoint{990, 0}));
+    EXPECT_EQ(PlaceFromMargins(far[0], {990, 0}), there.place);
+    EXPECT_EQ(MonitorAt(far, {INT_MAX, INT_MIN}), 0);
+    EXPECT_EQ(PlaceToShow(far, Clock(INT_MAX - 289, INT_MIN + 510)).monitor, 0);
+    EXPECT_EQ(ClampOnto(far[0], Clock(INT_MIN, INT_MAX)),
+              (PlacePoint{INT_MAX - 1279, INT_MIN + 510}));
+    // Margins of a place that cannot be reached from the monitor stop at the ends.
+    EXPECT_EQ(MarginsOn(kTwo[1], {INT_MIN, INT_MIN + 1}), (PlacePoint{INT_MIN, INT_MIN + 1}));
+    EXPECT_EQ(MarginsOn(far[0], {INT_MIN + 1, INT_MAX}), (PlacePoint{INT_MIN, INT_MAX}));
+    EXPECT_EQ(PlaceFromMargins(kTwo[1], {INT_MAX, INT_MAX - 1}),
+              (PlacePoint{INT_MAX, INT_MAX - 1}));
+    EXPECT_EQ(PlaceFromMargins(far[0], {INT_MAX, INT_MIN + 1}), (PlacePoint{INT_MAX, INT_MIN}));
 }
 
 }  // namespace

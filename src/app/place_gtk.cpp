@@ -2,13 +2,13 @@
 
 #include <gtk-layer-shell/gtk-layer-shell.h>
 
-#include <cmath>
 #include <vector>
 
 #include "app/desktop_gtk.h"
 #include "app/placement.h"
 #include "app/session_gtk.h"
 #include "render/frame.h"
+#include "settings/saturating.h"
 
 // Last: Xlib's macros (None, Status...) would clash with names above.
 #include <X11/Xlib.h>
@@ -50,7 +50,7 @@ PlaceRect StoredClock() {
 }
 
 PlacePoint Moved(const PlacePoint& from, double dx, double dy) {
-    return {from.x + static_cast<int>(std::lround(dx)), from.y + static_cast<int>(std::lround(dy))};
+    return {SaturatingAdd(from.x, RoundToInt(dx)), SaturatingAdd(from.y, RoundToInt(dy))};
 }
 
 // ---------------------------------------------------------------------------
@@ -93,8 +93,8 @@ void FollowWindowManagerMove(GtkWidget* window) {
     int y = 0;
     if (!wmMove.active || !ServerOrigin(window, &x, &y)) return;
     const double scale = gtk_widget_get_scale_factor(window);
-    const PlacePoint place =
-        Moved(wmMove.from, (x - wmMove.serverX) / scale, (y - wmMove.serverY) / scale);
+    const PlacePoint place = Moved(wmMove.from, SaturatingSub(x, wmMove.serverX) / scale,
+                                   SaturatingSub(y, wmMove.serverY) / scale);
     if (place == wmMove.shown) return;
     wmMove.shown = place;
     NoteUserPlace(place.x, place.y);
@@ -173,7 +173,10 @@ void DragLayerTo(GtkWidget* window, double x, double y) {
     const PlacePoint to = Moved(layer.pressedAt, x - layer.pressX, y - layer.pressY);
     if (to == layer.dragged) return;
     layer.dragged = to;
-    if (ShiftClockFrames(to.x - layer.pressedAt.x, to.y - layer.pressedAt.y, true)) return;
+    if (ShiftClockFrames(SaturatingSub(to.x, layer.pressedAt.x),
+                         SaturatingSub(to.y, layer.pressedAt.y), true)) {
+        return;
+    }
     // Frames that are the window's own move with it, on its output.
     const Monitors monitors = ListMonitors(window);
     ShowOnLayer(window, monitors, monitors.IndexOf(layer.monitor), to);

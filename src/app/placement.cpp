@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "settings/saturating.h"
+
 namespace tickora {
 namespace {
 
@@ -78,7 +80,7 @@ PlacePoint ClampOnto(const PlaceRect& monitor, const PlaceRect& clock) {
         const std::int64_t last = std::int64_t{start} + room - length;
         // Too large to fit: the top-left stays on the monitor.
         if (last < start) return start;
-        return static_cast<int>(std::clamp<std::int64_t>(at, start, last));
+        return ClampToInt(std::clamp<std::int64_t>(at, start, last));
     };
     return {clamp(clock.x, clock.width, monitor.x, monitor.width),
             clamp(clock.y, clock.height, monitor.y, monitor.height)};
@@ -94,11 +96,11 @@ ShownPlace PlaceToShow(const std::vector<PlaceRect>& monitors, const PlaceRect& 
 }
 
 PlacePoint MarginsOn(const PlaceRect& monitor, const PlacePoint& place) {
-    return {place.x - monitor.x, place.y - monitor.y};
+    return {SaturatingSub(place.x, monitor.x), SaturatingSub(place.y, monitor.y)};
 }
 
 PlacePoint PlaceFromMargins(const PlaceRect& monitor, const PlacePoint& margins) {
-    return {monitor.x + margins.x, monitor.y + margins.y};
+    return {SaturatingAdd(monitor.x, margins.x), SaturatingAdd(monitor.y, margins.y)};
 }
 
 }  // namespace tickora

@@ -10,6 +10,7 @@
 #include "app/desktop_gtk.h"
 #include "app/window_mode.h"
 #include "settings/autostart.h"
+#include "settings/saturating.h"
 #include "settings/settings.h"
 #include "skin/files.h"
 #include "render/frame.h"
@@ -35,7 +36,7 @@ struct Run {
 WindowRect KnownRect() {
     const int x = StoredPlaceX();
     const int y = StoredPlaceY();
-    return WindowRect{x, y, x + ScaledFaceWidth(), y + ScaledFaceHeight()};
+    return WindowRect{x, y, FarEdge(x, ScaledFaceWidth()), FarEdge(y, ScaledFaceHeight())};
 }
 
 // Touches neither GTK nor the display: also called when the display is gone.

@@ -5,6 +5,7 @@
 
 #include "imaging/quad_rows.h"
 #include "render/hand_placement.h"
+#include "settings/saturating.h"
 #include "skin/skin.h"
 
 namespace tickora {
@@ -40,8 +41,8 @@ void ReleaseFacePieces() {
 // The bare face at its drawn size, on a clear bitmap.
 void DrawFace(imaging::Graphics* graphics) {
     const std::int32_t scale = DrawingScale();
-    imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, scale * skinSet.faceWidth / 100,
-                            scale * skinSet.faceHeight / 100);
+    imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, PercentOf(skinSet.faceWidth, scale),
+                            PercentOf(skinSet.faceHeight, scale));
 }
 
 void ReleaseFitted() {
@@ -187,11 +188,11 @@ void TrimSkinImages() {
 }
 
 std::int32_t FrameWidth() {
-    return ScaledFaceWidth() * DeviceScale();
+    return SaturatingMul(ScaledFaceWidth(), DeviceScale());
 }
 
 std::int32_t FrameHeight() {
-    return ScaledFaceHeight() * DeviceScale();
+    return SaturatingMul(ScaledFaceHeight(), DeviceScale());
 }
 
 bool FitDrawingSurfaces() {

@@ -5,6 +5,7 @@
 #include "render/clock_positions.h"
 #include "render/fitted_surfaces.h"
 #include "render/hand_placement.h"
+#include "settings/saturating.h"
 #include "settings/settings.h"
 #include "skin/skin.h"
 
@@ -39,8 +40,8 @@ void RebuildBackground(const LocalTime& time) {
         imaging::GraphicsClear(graphics, 0);
         if (skinSet.face != nullptr) {
             imaging::DrawImageRectI(graphics, skinSet.face, 0, 0,
-                                    DrawingScale() * skinSet.faceWidth / 100,
-                                    DrawingScale() * skinSet.faceHeight / 100);
+                                    PercentOf(skinSet.faceWidth, DrawingScale()),
+                                    PercentOf(skinSet.faceHeight, DrawingScale()));
         }
     }
     if (skinSet.hourHand != nullptr) DrawHand(hour, graphics, skinSet.hourHand);
@@ -60,7 +61,7 @@ void DrawGlass(std::int32_t scale) {
 }
 
 std::int32_t Scaled(std::int32_t side) {
-    return DrawnScale() * side / 100;
+    return PercentOf(side, DrawnScale());
 }
 
 // The whole frame, every time, on surfaces twice the face size (Windows).
@@ -187,7 +188,7 @@ std::int32_t DeviceScale() {
 }
 
 std::int32_t DrawingScale() {
-    return DrawnScale() * deviceScale;
+    return SaturatingMul(DrawnScale(), deviceScale);
 }
 
 std::int32_t ScaledFaceWidth() {
@@ -199,7 +200,7 @@ std::int32_t ScaledFaceHeight() {
 }
 
 std::uint8_t ConstantAlpha() {
-    return static_cast<std::uint8_t>(DrawnAlpha() * 255 / 100);
+    return static_cast<std::uint8_t>(PercentOf(255, DrawnAlpha()));
 }
 
 GlassRect PlaceGlass(std::uint32_t gw, std::uint32_t gh, std::int32_t faceWidth,

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
+#include <utility>
 
 #include "e2e/running_clock.h"
 #include "settings/key_store.h"
@@ -93,8 +95,9 @@ TEST_F(Clock, StoredScaleAndPlaceAreUsed) {
 
 TEST_F(Clock, StoredValuesOutOfRangeStillGiveAVisibleClock) {
     const std::pair<const char16_t*, std::int32_t> stored[] = {
-        {u"Scale", 0},  {u"Scale", -5}, {u"Scale", 201}, {u"Scale", 100000},
-        {u"Alpha", -1}, {u"Alpha", 0},  {u"Alpha", 101}, {u"Alpha", 1000}};
+        {u"Scale", 0},       {u"Scale", -5},      {u"Scale", 201},     {u"Scale", 100000},
+        {u"Scale", INT_MIN}, {u"Scale", INT_MAX}, {u"Alpha", -1},      {u"Alpha", 0},
+        {u"Alpha", 101},     {u"Alpha", 1000},    {u"Alpha", INT_MIN}, {u"Alpha", INT_MAX}};
     for (const auto& [name, value] : stored) {
         SCOPED_TRACE(std::to_string(value));
         WriteRegDword(kRoot, kSettingsKey, u"Scale", 100);
@@ -109,6 +112,33 @@ TEST_F(Clock, StoredValuesOutOfRangeStillGiveAVisibleClock) {
         PostMessageW(window, WM_CLOSE, 0, 0);
         EXPECT_EQ(clock.WaitForExit(), 0u);
         EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, name, 12345), value) << "kept as stored";
+    }
+}
+
+// Places at the ends of int are created where they are stored and saved back
+// unchanged, except a PosX of 0x80000000: that is CW_USEDEFAULT to
+// CreateWindowExW, which opens a popup at 0, 0, the place then saved.
+TEST_F(Clock, PlacesAtTheEndsOfIntAreUsedAndSavedBack) {
+    const std::pair<std::int32_t, std::int32_t> places[] = {{INT_MAX, INT_MIN},
+                                                            {INT_MIN + 1, INT_MAX},
+                                                            {INT_MAX, INT_MAX},
+                                                            {INT_MIN + 1, INT_MIN},
+                                                            {INT_MIN, INT_MAX}};
+    for (const auto& [x, y] : places) {
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+        WriteRegDword(kRoot, kSettingsKey, u"PosX", x);
+        WriteRegDword(kRoot, kSettingsKey, u"PosY", y);
+        const bool byDefault = x == INT_MIN;
+        RunningClock clock(folder.exe());
+        HWND window = clock.WaitForWindow();
+        ASSERT_NE(window, nullptr);
+        const RECT rect = WindowRectOf(window);
+        EXPECT_EQ(rect.left, byDefault ? 0 : x);
+        EXPECT_EQ(rect.top, byDefault ? 0 : y);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(clock.WaitForExit(), 0u);
+        EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"PosX", 12345), byDefault ? 0 : x);
+        EXPECT_EQ(ReadRegDword(kRoot, kSettingsKey, u"PosY", 12345), byDefault ? 0 : y);
     }
 }
 
