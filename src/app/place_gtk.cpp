@@ -108,12 +108,27 @@ gboolean EndSettling(gpointer window) {
 }
 
 void Settle(GtkWidget* window) {
+    if (!x11.based) return;  // the map comes later
     if (x11.settling != 0) g_source_remove(x11.settling);
     x11.settling = g_timeout_add(kSettleMilliseconds, &EndSettling, window);
 }
 
+void StopSettling() {
+    if (x11.settling != 0) g_source_remove(x11.settling);
+    x11.settling = 0;
+}
+
+// Whatever the window manager does while the window is not mapped (taking it
+// anew when it is mapped again) is its own placement.
 gboolean OnMapped(GtkWidget* window, GdkEvent*, gpointer) {
+    StopSettling();
     Rebase(window);
+    return FALSE;
+}
+
+gboolean OnUnmapped(GtkWidget*, GdkEvent*, gpointer) {
+    StopSettling();
+    x11.based = false;
     return FALSE;
 }
 
@@ -143,8 +158,7 @@ void ShowOnX11(GtkWidget* window, const PlacePoint& place) {
     x11.shown = place;
     x11.shownKnown = true;
     gtk_window_move(GTK_WINDOW(window), place.x, place.y);
-    // Before the first map the window manager places it, and the map rebases.
-    if (gtk_widget_get_mapped(window)) Settle(window);
+    Settle(window);
 }
 
 // ---------------------------------------------------------------------------
@@ -293,6 +307,7 @@ void PlaceClockWindow(GtkWidget* window) {
         gtk_widget_add_events(window, GDK_STRUCTURE_MASK);
         g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), nullptr);
         g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), nullptr);
+        g_signal_connect(window, "unmap-event", G_CALLBACK(OnUnmapped), nullptr);
         SpareFromShowDesktop(window);
         ShowAtStoredPlace(window);
     }
