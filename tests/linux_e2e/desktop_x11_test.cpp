@@ -65,9 +65,9 @@ TEST_P(DesktopX11, OnEveryWorkspaceInItsBandAndThroughShowDesktop) {
     ASSERT_TRUE(manager.started) << GetParam() << " did not start";
     // A manager still starting up may set its own number of workspaces after
     // an early request.
-    ASSERT_TRUE(WaitFor(
-        [&] { return rootNumber("_NET_NUMBER_OF_DESKTOPS") == 2 || wmctrl("-n", "2") < 0; },
-        30000, 200));
+    ASSERT_TRUE(
+        WaitFor([&] { return rootNumber("_NET_NUMBER_OF_DESKTOPS") == 2 || wmctrl("-n", "2") < 0; },
+                30000, 200));
 
     StoreSettings("PosX=dword:00000064\nPosY=dword:00000032\n");
     std::vector<std::string> env = Env();

@@ -86,8 +86,8 @@ struct WindowManager {
                               env));
             if (!WaitFor([&] { return fs::exists(socket); })) return;
             // No accessibility bus: nothing reads the window manager here.
-            env.insert(env.end(), {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + socket.string(),
-                                   "NO_AT_BRIDGE=1"});
+            env.insert(env.end(),
+                       {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + socket.string(), "NO_AT_BRIDGE=1"});
         }
         manager = Owned(Spawn(command, env));
         started = WaitFor(
