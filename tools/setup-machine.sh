@@ -10,7 +10,7 @@ TICKORA_PACKAGES=(
   wine64 xvfb xauth x11-apps x11-utils x11-xserver-utils xdotool xcompmgr python3 icoutils
   libgtk-layer-shell-dev libwayland-dev libwayland-bin sway xwayland grim weston util-linux passwd
   appstream desktop-file-utils dpkg-dev
-  faketime tzdata i3-wm openbox xserver-xephyr gettext at-spi2-core dbus python3-gi gir1.2-atspi-2.0
+  faketime tzdata i3-wm openbox xfwm4 wmctrl xserver-xephyr gettext at-spi2-core dbus python3-gi gir1.2-atspi-2.0
   locales
 )
 

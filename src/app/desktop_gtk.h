@@ -24,6 +24,9 @@ void PlaceClockWindow(GtkWidget* window);
 // Before the window is shown: on layer-shell a layer surface anchored top-left
 // on the output that shows its place, with its margins from that output.
 void PrepareDesktopWindow(GtkWidget* window);
+// On X11: a clock that a window manager hides to show the desktop comes back
+// while the desktop is shown.
+void SpareFromShowDesktop(GtkWidget* window);
 // The bottom layer normally, the top layer while Always on Top is on.
 void ApplyLayer(GtkWidget* window, bool topMost);
 

@@ -54,21 +54,30 @@ PlacePoint Moved(const PlacePoint& from, double dx, double dy) {
 }
 
 // ---------------------------------------------------------------------------
-// X11: the clock puts its window with gtk_window_move; the window manager
-// moves it when the user drags it, and may frame it or place it elsewhere at
-// first. Only the user's moves change the place saved, by exactly as much as
-// the window moved.
+// X11: the clock puts its window with gtk_window_move. The window manager may
+// frame it, choose another first place, pull it onto the screen or move it
+// when monitors change: all of that happens before the window is mapped, in
+// answer to the clock's own move, or while monitors change, and each time the
+// place the window then stands at becomes the reference for the clock's place.
+// Any other change of the window's place on the screen is the user's (a drag
+// on the clock, the manager's own move, another program's request) and moves
+// the place saved by exactly as much.
 
-struct WindowManagerMove {
-    PlacePoint shown;  // where the clock put its window
+// How long the window manager is given to settle after the clock moved its
+// window or monitors changed: counted again from each move it makes meanwhile.
+constexpr guint kSettleMilliseconds = 500;
+
+struct X11Place {
+    PlacePoint shown;  // where the clock stands: the place it asked for, or the user's
     bool shownKnown = false;
-    // From a press on the clock until the window manager's pointer grab ends,
-    // a release reaches the clock, or the clock moves its window itself.
-    bool active = false;
-    PlacePoint from;  // the place when the move began
-    int serverX = 0;  // the window's top-left in the X server's pixels then
-    int serverY = 0;
-} wmMove;
+    // The window's top-left in the X server's pixels when it stood at `shown`
+    // as last placed by the clock or the window manager.
+    bool based = false;
+    PlacePoint basePlace;
+    int baseX = 0;
+    int baseY = 0;
+    guint settling = 0;  // while set, moves are the window manager's own
+} x11;
 
 // Where the X server has the clock's own window (inside any frame) now: a
 // round trip, so never an older place than the latest, however late the
@@ -86,46 +95,71 @@ bool ServerOrigin(GtkWidget* window, int* x, int* y) {
     return gdk_x11_display_error_trap_pop(display) == 0 && answered;
 }
 
-// The server counts device pixels: at scale factor 2 the window moves two of
-// them for each pixel of desktop coordinates.
-void FollowWindowManagerMove(GtkWidget* window) {
-    int x = 0;
-    int y = 0;
-    if (!wmMove.active || !ServerOrigin(window, &x, &y)) return;
-    const double scale = gtk_widget_get_scale_factor(window);
-    const PlacePoint place = Moved(wmMove.from, SaturatingSub(x, wmMove.serverX) / scale,
-                                   SaturatingSub(y, wmMove.serverY) / scale);
-    if (place == wmMove.shown) return;
-    wmMove.shown = place;
-    NoteUserPlace(place.x, place.y);
-    SaveClockSettingsSoon();
+// The window stands where the clock means it to stand.
+void Rebase(GtkWidget* window) {
+    x11.based = gtk_widget_get_mapped(window) && ServerOrigin(window, &x11.baseX, &x11.baseY);
+    x11.basePlace = x11.shown;
 }
 
-void EndWindowManagerMove(GtkWidget* window) {
-    if (!wmMove.active) return;
-    FollowWindowManagerMove(window);
-    wmMove.active = false;
-    SaveClockSettings();
+gboolean EndSettling(gpointer window) {
+    x11.settling = 0;
+    Rebase(static_cast<GtkWidget*>(window));
+    return G_SOURCE_REMOVE;
 }
 
-gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
-    FollowWindowManagerMove(window);
+void Settle(GtkWidget* window) {
+    if (!x11.based) return;  // the map comes later
+    if (x11.settling != 0) g_source_remove(x11.settling);
+    x11.settling = g_timeout_add(kSettleMilliseconds, &EndSettling, window);
+}
+
+void StopSettling() {
+    if (x11.settling != 0) g_source_remove(x11.settling);
+    x11.settling = 0;
+}
+
+// Whatever the window manager does while the window is not mapped (taking it
+// anew when it is mapped again) is its own placement.
+gboolean OnMapped(GtkWidget* window, GdkEvent*, gpointer) {
+    StopSettling();
+    Rebase(window);
     return FALSE;
 }
 
-// The window manager lets the pointer go at the end of its move.
-gboolean OnCrossing(GtkWidget* window, GdkEventCrossing* crossing, gpointer) {
-    if (crossing->mode == GDK_CROSSING_UNGRAB) EndWindowManagerMove(window);
+gboolean OnUnmapped(GtkWidget*, GdkEvent*, gpointer) {
+    StopSettling();
+    x11.based = false;
+    return FALSE;
+}
+
+// The server counts device pixels: at scale factor 2 the window moves two of
+// them for each pixel of desktop coordinates. The place is counted from the
+// reference each time, so that odd pixels never add up.
+gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
+    if (!x11.based) return FALSE;
+    if (x11.settling != 0) {
+        Settle(window);
+        return FALSE;
+    }
+    int x = 0;
+    int y = 0;
+    if (!ServerOrigin(window, &x, &y)) return FALSE;
+    const double scale = gtk_widget_get_scale_factor(window);
+    const PlacePoint place = Moved(x11.basePlace, SaturatingSub(x, x11.baseX) / scale,
+                                   SaturatingSub(y, x11.baseY) / scale);
+    if (place == x11.shown) return FALSE;
+    x11.shown = place;
+    NoteUserPlace(place.x, place.y);
+    SaveClockSettingsSoon();
     return FALSE;
 }
 
 void ShowOnX11(GtkWidget* window, const PlacePoint& place) {
-    if (wmMove.shownKnown && place == wmMove.shown) return;
-    // The clock's own move, not the user's.
-    wmMove.active = false;
-    wmMove.shown = place;
-    wmMove.shownKnown = true;
+    if (x11.shownKnown && place == x11.shown) return;
+    x11.shown = place;
+    x11.shownKnown = true;
     gtk_window_move(GTK_WINDOW(window), place.x, place.y);
+    Settle(window);
 }
 
 // ---------------------------------------------------------------------------
@@ -230,6 +264,8 @@ gboolean ReplaceClock(gpointer window) {
 }
 
 void OnMonitorsChanged(GtkWidget* window) {
+    // The window manager may move the window itself, before or after the clock does.
+    if (CurrentDesktop() == Desktop::X11) Settle(window);
     if (replaceSource == 0) replaceSource = g_idle_add(&ReplaceClock, window);
 }
 
@@ -272,10 +308,11 @@ void PlaceClockWindow(GtkWidget* window) {
     g_signal_connect_object(screen, "size-changed", G_CALLBACK(OnScreenChanged), window,
                             G_CONNECT_DEFAULT);
     if (CurrentDesktop() == Desktop::X11) {
-        gtk_widget_add_events(window,
-                              GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+        gtk_widget_add_events(window, GDK_STRUCTURE_MASK);
         g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), nullptr);
-        g_signal_connect(window, "enter-notify-event", G_CALLBACK(OnCrossing), nullptr);
+        g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), nullptr);
+        g_signal_connect(window, "unmap-event", G_CALLBACK(OnUnmapped), nullptr);
+        SpareFromShowDesktop(window);
         ShowAtStoredPlace(window);
     }
 }
@@ -314,10 +351,7 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press) {
         layer.pressY = press->y;
         return;
     }
-    if (CurrentDesktop() == Desktop::X11) {
-        wmMove.active = ServerOrigin(window, &wmMove.serverX, &wmMove.serverY);
-        wmMove.from = wmMove.shown;
-    }
+    // The window manager moves the window; its configure events tell the clock.
     gtk_window_begin_move_drag(GTK_WINDOW(window), static_cast<gint>(press->button),
                                static_cast<gint>(press->x_root), static_cast<gint>(press->y_root),
                                press->time);
@@ -329,9 +363,7 @@ void EndClockMove(GtkWidget* window, GdkEventButton* release) {
         // A Wayland button event carries no position: GDK gives it the last
         // motion's, in the same unmoved surface.
         EndLayerDrag(window, release->x, release->y);
-        return;
     }
-    EndWindowManagerMove(window);
 }
 
 }  // namespace tickora

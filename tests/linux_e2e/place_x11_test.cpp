@@ -12,53 +12,16 @@
 #include <vector>
 
 #include "linux_e2e/clock_user.h"
+#include "linux_e2e/own_x.h"
 #include "linux_e2e/x_probe.h"
 
 // Last: Xlib's macros (None, Status...) would clash with names above.
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace tickora::linux_e2e {
 namespace {
-
-// A process of the test's own, ended with the test.
-struct Owned {
-    pid_t pid = -1;
-    Owned() = default;
-    explicit Owned(pid_t started) : pid(started) {}
-    Owned(const Owned&) = delete;
-    Owned& operator=(Owned&& other) noexcept {
-        EndProcess(pid);
-        std::swap(pid, other.pid);
-        return *this;
-    }
-    ~Owned() { EndProcess(pid); }
-};
-
-// An X server on the first free display number from 160 on.
-struct OwnX {
-    Owned server;
-    std::string name;
-
-    explicit OwnX(const std::vector<std::string>& command,
-                  const std::vector<std::string>& env = {}) {
-        for (int number = 160; number < 220 && name.empty(); ++number) {
-            const std::string candidate = ":" + std::to_string(number);
-            if (!DisplayNumberFree(number)) continue;
-            std::vector<std::string> argv{command[0], candidate};
-            argv.insert(argv.end(), command.begin() + 1, command.end());
-            argv.insert(argv.end(), {"-nolisten", "tcp"});
-            server = Owned(Spawn(argv, env));
-            // Another server may have taken the number meanwhile: then this one ends.
-            if (WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(number)); },
-                        10000) &&
-                waitpid(server.pid, nullptr, WNOHANG) == 0) {
-                name = candidate;
-            }
-        }
-    }
-    ~OwnX() { AskToEnd(server.pid); }
-};
 
 // PosX, PosY as saved, or a value no test expects when missing.
 std::pair<int, int> SavedPlace(const std::string& settings) {
@@ -75,13 +38,17 @@ std::pair<int, int> SavedPlace(const std::string& settings) {
 // Until the mover has taken the pointer, motion reaches the clock instead:
 // the pointer is nudged right until the window follows. A clock given as
 // `late` is stopped for the rest of the drag, so that it handles all of it
-// late. Returns how far the window moved, in the server's pixels.
-std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy, pid_t late = -1) {
+// late. With Alt held the window manager moves the window itself (the clock
+// sees no press). Returns how far the window moved, in the server's pixels.
+std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy, pid_t late = -1,
+                         bool alt = false) {
     Display* display = probe.display();
     const XProbe::Geometry before = probe.GeometryOf(window);
     const int x = before.x + before.width / 2;
     const int y = before.y + before.height / 2;
+    const KeyCode altKey = XKeysymToKeycode(display, XK_Alt_L);
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    if (alt) XTestFakeKeyEvent(display, altKey, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XSync(display, False);
     int nudge = 0;
@@ -97,11 +64,35 @@ std::pair<int, int> Drag(XProbe& probe, Window window, int dx, int dy, pid_t lat
     XSync(display, False);
     WaitFor([&] { return probe.GeometryOf(window).y != before.y; });
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    if (alt) XTestFakeKeyEvent(display, altKey, False, CurrentTime);
     XSync(display, False);
     const XProbe::Geometry after = probe.GeometryOf(window);
     if (late > 0) kill(late, SIGCONT);
     EXPECT_TRUE(following) << "the window did not follow the pointer";
     return {after.x - before.x, after.y - before.y};
+}
+
+// The clock has handled everything before (its window's map included) once its
+// menu opens on a right click; Escape closes it again. A move the window
+// manager made before the clock saw its window mapped is the manager's.
+void WaitUntilClockAnswers(XProbe& probe, Window window) {
+    const XProbe::Geometry at = probe.GeometryOf(window);
+    probe.ClickAt(at.x + at.width / 2, at.y + at.height / 2, 3);
+    ASSERT_TRUE(WaitFor([&] { return probe.PopupShown(); }));
+    ASSERT_TRUE(probe.PressKeys({"Escape"}));
+    // The menu lets the pointer and keyboard go just after it is hidden.
+    Display* display = probe.display();
+    const Window root = DefaultRootWindow(display);
+    ASSERT_TRUE(WaitFor([&] {
+        const bool free = XGrabPointer(display, root, False, 0, GrabModeAsync, GrabModeAsync, 0, 0,
+                                       CurrentTime) == GrabSuccess &&
+                          XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync,
+                                        CurrentTime) == GrabSuccess;
+        XUngrabPointer(display, CurrentTime);
+        XUngrabKeyboard(display, CurrentTime);
+        XSync(display, False);
+        return free;
+    }));
 }
 
 class PlaceX11 : public ::testing::Test, public ClockUser {
@@ -133,7 +124,8 @@ class PlaceX11 : public ::testing::Test, public ClockUser {
 };
 
 // GDK counts window units, the X server device pixels: the place saved is the
-// one in window units, and a drag moves it by half the device pixels.
+// one in window units, and a drag or another program's move moves it by half
+// the device pixels.
 TEST_F(PlaceX11, ScaleFactorTwoKeepsThePlaceAndDragsInLogicalPixels) {
     OwnX x({"/usr/bin/Xvfb", "-screen", "0", "1280x1024x24"});
     ASSERT_FALSE(x.name.empty());
@@ -149,9 +141,17 @@ TEST_F(PlaceX11, ScaleFactorTwoKeepsThePlaceAndDragsInLogicalPixels) {
             EXPECT_EQ(EndClock(), std::make_pair(50, 40));
             continue;
         }
+        // Another program moves the window (to 300, 200 on the server), then
+        // the user drags it.
+        WaitUntilClockAnswers(probe, window);
+        EXPECT_EQ(RunTool({"/usr/bin/xdotool", "windowmove", std::to_string(window), "300", "200"},
+                          {"DISPLAY=" + x.name}),
+                  0);
+        const std::pair<int, int> moved{150, 100};
+        EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == moved; })) << Settings();
         const auto [dx, dy] = Drag(probe, window, 121, 81);
         EXPECT_EQ(dx % 2, 0);
-        const std::pair<int, int> dragged{50 + dx / 2, 40 + dy / 2};
+        const std::pair<int, int> dragged{150 + dx / 2, 100 + dy / 2};
         EXPECT_NE(dy, 0);
         EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == dragged; })) << Settings();
         EXPECT_EQ(EndClock(), dragged);
@@ -161,31 +161,16 @@ TEST_F(PlaceX11, ScaleFactorTwoKeepsThePlaceAndDragsInLogicalPixels) {
 // A window manager that frames the clock (i3 floats a fixed-size window in a
 // frame with a title bar) or places windows itself: where it puts the clock is
 // never saved, and a drag changes the place by exactly as much as the window
-// moved, also when the clock handles the drag's events late.
+// moved, also when the clock handles the drag's events late, and so does the
+// window manager's own move.
 class WindowManagerPlace : public PlaceX11, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
     OwnX x({"/usr/bin/Xvfb", "-screen", "0", "1280x800x24"});
     ASSERT_FALSE(x.name.empty());
     XProbe probe(x.name.c_str());
-    const fs::path config = home / "wm.conf";
-    std::vector<std::string> command{std::string("/usr/bin/") + GetParam()};
-    if (command[0] == "/usr/bin/i3") {
-        std::FILE* file = std::fopen(config.c_str(), "w");
-        std::fputs("# i3 config file (v4)\nfont pango:monospace 8\n", file);
-        std::fclose(file);
-        command.insert(command.end(), {"-c", config.string()});
-    }
-    std::vector<std::string> env = Env();
-    env.insert(env.end(), {"DISPLAY=" + x.name, "HOME=" + home.string()});
-    Owned manager(Spawn(command, env));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            return CardinalProperty(probe.display(), DefaultRootWindow(probe.display()),
-                                    "_NET_SUPPORTING_WM_CHECK", XA_WINDOW) > 0;
-        },
-        20000))
-        << GetParam() << " did not start";
+    WindowManager manager(probe, GetParam(), x.name, home, Env());
+    ASSERT_TRUE(manager.started) << GetParam() << " did not start";
     managed = true;
 
     StoreSettings("PosX=dword:00000064\nPosY=dword:00000032\n");
@@ -195,14 +180,23 @@ TEST_P(WindowManagerPlace, UntouchedRunsKeepThePlaceAndADragIsSavedExactly) {
     }
     const Window window = StartClock(probe, x.name);
     ASSERT_NE(window, 0u);
+    std::pair<int, int> dragged{100, 50};
+    WaitUntilClockAnswers(probe, window);
+    if (std::string(GetParam()) != "i3") {
+        // The window manager's own move (Alt and the first button) first.
+        const auto [altX, altY] = Drag(probe, window, 50, 30, -1, true);
+        EXPECT_NE(altY, 0);
+        dragged = {dragged.first + altX, dragged.second + altY};
+        EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == dragged; })) << Settings();
+    }
     const auto [dx, dy] = Drag(probe, window, 90, 60, clock.pid);
     EXPECT_NE(dy, 0);
-    const std::pair<int, int> dragged{100 + dx, 50 + dy};
+    dragged = {dragged.first + dx, dragged.second + dy};
     EXPECT_TRUE(WaitFor([&] { return SavedPlace(Settings()) == dragged; })) << Settings();
     EXPECT_EQ(EndClock(), dragged);
 }
 
-INSTANTIATE_TEST_SUITE_P(Managers, WindowManagerPlace, ::testing::Values("i3", "openbox"),
+INSTANTIATE_TEST_SUITE_P(Managers, WindowManagerPlace, ::testing::Values("i3", "openbox", "xfwm4"),
                          [](const auto& info) { return std::string(info.param); });
 
 // A place on no monitor is shown whole on the nearest one and kept; a screen
