@@ -56,9 +56,10 @@ PlacePoint Moved(const PlacePoint& from, double dx, double dy) {
 // ---------------------------------------------------------------------------
 // X11: the clock puts its window with gtk_window_move. The window manager may
 // frame it, choose another first place, pull it onto the screen or move it
-// when monitors change: all of that happens before the window is mapped, in
-// answer to the clock's own move, or while monitors change, and each time the
-// place the window then stands at becomes the reference for the clock's place.
+// when monitors change: all of that happens before the window is mapped or
+// in answer to the map, in answer to the clock's own move, or while monitors
+// change, and each time the place the window then stands at becomes the
+// reference for the clock's place.
 // Any other change of the window's place on the screen is the user's (a drag
 // on the clock, the manager's own move, another program's request) and moves
 // the place saved by exactly as much.
@@ -119,10 +120,28 @@ void StopSettling() {
 }
 
 // Whatever the window manager does while the window is not mapped (taking it
-// anew when it is mapped again) is its own placement.
+// anew when it is mapped again) is its own placement, and so is what it does
+// in answer to the map: some managers (KWin) show the frame first and put it
+// in place a moment later.
 gboolean OnMapped(GtkWidget* window, GdkEvent*, gpointer) {
     StopSettling();
     Rebase(window);
+    GdkScreen* screen = gtk_widget_get_screen(window);
+    if (g_strcmp0(gdk_x11_screen_get_window_manager_name(screen), "unknown") != 0) Settle(window);
+    return FALSE;
+}
+
+// A press on the clock, or the pointer leaving it (also as a grab takes it:
+// a menu, the window manager's own move with Alt and a button), is the user's
+// hand: the window manager has long finished placing the window, and what
+// follows is the user's. The reference stays the place read at the last move
+// while settling: one read now could already hold the start of the user's move.
+void TakeUsersHand() {
+    StopSettling();
+}
+
+gboolean OnLeave(GtkWidget*, GdkEventCrossing*, gpointer) {
+    TakeUsersHand();
     return FALSE;
 }
 
@@ -138,6 +157,7 @@ gboolean OnUnmapped(GtkWidget*, GdkEvent*, gpointer) {
 gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
     if (!x11.based) return FALSE;
     if (x11.settling != 0) {
+        Rebase(window);
         Settle(window);
         return FALSE;
     }
@@ -308,8 +328,9 @@ void PlaceClockWindow(GtkWidget* window) {
     g_signal_connect_object(screen, "size-changed", G_CALLBACK(OnScreenChanged), window,
                             G_CONNECT_DEFAULT);
     if (CurrentDesktop() == Desktop::X11) {
-        gtk_widget_add_events(window, GDK_STRUCTURE_MASK);
+        gtk_widget_add_events(window, GDK_STRUCTURE_MASK | GDK_LEAVE_NOTIFY_MASK);
         g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), nullptr);
+        g_signal_connect(window, "leave-notify-event", G_CALLBACK(OnLeave), nullptr);
         g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), nullptr);
         g_signal_connect(window, "unmap-event", G_CALLBACK(OnUnmapped), nullptr);
         SpareFromShowDesktop(window);
@@ -352,6 +373,7 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press) {
         return;
     }
     // The window manager moves the window; its configure events tell the clock.
+    TakeUsersHand();
     gtk_window_begin_move_drag(GTK_WINDOW(window), static_cast<gint>(press->button),
                                static_cast<gint>(press->x_root), static_cast<gint>(press->y_root),
                                press->time);
