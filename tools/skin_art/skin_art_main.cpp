@@ -70,6 +70,10 @@ bool WriteInternalSkin(const std::string& res) {
     ok &= Write(res + "/min.png", skin_art::DrawHand(skin_art::kMinuteHand), PngLayout::Rgba, true);
     ok &= Write(res + "/sec.png", skin_art::DrawHand(skin_art::kSecondHand), PngLayout::Rgba, true);
     ok &= Write(res + "/attach.png", skin_art::DrawGlass(), PngLayout::GreyAlpha, false);
+    // The copies a high-density screen or a large Scale draws from (the Linux
+    // build embeds them; Windows reads the five above alone).
+    ok &= Write(res + "/main@2x.png", skin_art::DrawFace(2), PngLayout::Rgba, true);
+    ok &= Write(res + "/attach@2x.png", skin_art::DrawGlass(2), PngLayout::GreyAlpha, false);
 
     std::vector<cairo_surface_t*> icons = {skin_art::DrawIcon(16), skin_art::DrawIcon(32),
                                            skin_art::DrawIcon(128)};
@@ -87,6 +91,8 @@ bool WriteSkin(const std::string& skins, const skin_art::SkinArt& art) {
     ok &= Write(folder + "/min.png", art.minuteHand);
     ok &= Write(folder + "/sec.png", art.secondHand);
     if (art.glass != nullptr) ok &= Write(folder + "/attach.png", art.glass);
+    ok &= Write(folder + "/main@2x.png", art.faceAt2x);
+    if (art.glassAt2x != nullptr) ok &= Write(folder + "/attach@2x.png", art.glassAt2x);
     return ok;
 }
 
