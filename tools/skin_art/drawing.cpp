@@ -41,8 +41,7 @@ void PaintRingShadow(cairo_surface_t* surface, double centre, double inner, doub
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
         for (int x = 0; x < width; ++x) {
-            const double r =
-                std::hypot((x + 0.5) / density - centre, (y + 0.5) / density - centre);
+            const double r = std::hypot((x + 0.5) / density - centre, (y + 0.5) / density - centre);
             if (r < inner - 1 || r >= outer) continue;
             const double fade = std::clamp((outer - r) / (outer - inner), 0.0, 1.0);
             row[x] = static_cast<std::uint32_t>(std::lround(peak * fade * fade)) << 24;
