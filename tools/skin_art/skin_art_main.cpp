@@ -105,8 +105,14 @@ bool WriteLinuxIcons(const std::string& folder) {
     return ok;
 }
 
-// The images in a row on a light backdrop, 16 pixels apart, bottoms aligned.
-bool WriteRow(const std::string& output, const std::vector<std::string>& inputs) {
+// A part of each image: x, y, width, height; a width of 0 keeps the whole image.
+struct Cut {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The images (or the same part of each) in a row on a light backdrop, 16
+// pixels apart, bottoms aligned.
+bool WriteRow(const std::string& output, const std::vector<std::string>& inputs, Cut cut = {}) {
     constexpr int kGap = 16;
     std::vector<cairo_surface_t*> images;
     int width = kGap;
@@ -118,6 +124,15 @@ bool WriteRow(const std::string& output, const std::vector<std::string>& inputs)
             cairo_surface_destroy(image);
             for (cairo_surface_t* done : images) cairo_surface_destroy(done);
             return false;
+        }
+        if (cut.width > 0) {
+            cairo_surface_t* part = skin_art::NewSurface(cut.width, cut.height);
+            cairo_t* cr = cairo_create(part);
+            cairo_set_source_surface(cr, image, -cut.x, -cut.y);
+            cairo_paint(cr);
+            cairo_destroy(cr);
+            cairo_surface_destroy(image);
+            image = part;
         }
         images.push_back(image);
         width += cairo_image_surface_get_width(image) + kGap;
@@ -145,10 +160,18 @@ bool WriteRow(const std::string& output, const std::vector<std::string>& inputs)
 int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--row" && argc > 3) return WriteRow(argv[2], {argv + 3, argv + argc}) ? 0 : 1;
+    Cut cut;
+    if (first == "--row-cut" && argc > 4 &&
+        std::sscanf(argv[2], "%d,%d,%d,%d", &cut.x, &cut.y, &cut.width, &cut.height) == 4 &&
+        cut.width > 0 && cut.height > 0) {
+        return WriteRow(argv[3], {argv + 4, argv + argc}, cut) ? 0 : 1;
+    }
     if (argc != 2 || first.starts_with("-")) {
-        std::fprintf(stderr,
-                     "usage: skin_art SOURCE_ROOT          draw all artwork into the sources\n"
-                     "       skin_art --row OUT.png IN.png...  lay images side by side\n");
+        std::fprintf(
+            stderr,
+            "usage: skin_art SOURCE_ROOT          draw all artwork into the sources\n"
+            "       skin_art --row OUT.png IN.png...  lay images side by side\n"
+            "       skin_art --row-cut X,Y,W,H OUT.png IN.png...  the same part of each\n");
         return 2;
     }
     bool ok = WriteInternalSkin(first + "/res");
