@@ -255,6 +255,7 @@ bool FitDrawingSurfaces() {
     ReleaseFitted();
     drawingSurfaces.fittedScale = scale;
     if (!HasPixels(skinSet.face)) return true;
+    const bool readsCopies = !skinSet.at2xRead && DrawsFromCopiesAt2x();
     ReadCopiesAt2x();
     drawingSurfaces.backBuffer = FaceBackBuffer();
     if (drawingSurfaces.backBuffer == nullptr) return true;
@@ -276,6 +277,8 @@ bool FitDrawingSurfaces() {
         imaging::ParkImage(skinSet.glassAt2x);
     }
     if (drawingSurfaces.reducedSecond != nullptr) imaging::ParkImage(skinSet.secondHand);
+    // The copies' decoded pixels, a megabyte or more each, are gone now.
+    if (readsCopies) imaging::ReturnFreedMemory();
     return true;
 }
 
