@@ -43,11 +43,10 @@ TEST(InternalSkinFiles, SizesAndPixelFormats) {
         int colourType;  // 6: RGBA, 4: grey with alpha
         int interlace;   // 1: Adam7
     };
-    const Expected files[] = {{"main.png", 290, 290, 6, 1},
-                              {"hour.png", 104, 17, 6, 1},
-                              {"min.png", 140, 17, 6, 1},
-                              {"sec.png", 162, 17, 6, 1},
-                              {"attach.png", 290, 290, 4, 0}};
+    const Expected files[] = {{"main.png", 290, 290, 6, 1},     {"hour.png", 104, 17, 6, 1},
+                              {"min.png", 140, 17, 6, 1},       {"sec.png", 162, 17, 6, 1},
+                              {"attach.png", 290, 290, 4, 0},   {"main@2x.png", 580, 580, 6, 1},
+                              {"attach@2x.png", 580, 580, 4, 0}};
     for (const Expected& expected : files) {
         SCOPED_TRACE(expected.file);
         const auto png = ReadRes(expected.file);
@@ -66,7 +65,9 @@ TEST(InternalSkinFiles, EmbeddedCopiesAreFoundWithoutRegardToCase) {
                                                              {u"hour", "hour.png"},
                                                              {u"Min", "min.png"},
                                                              {u"SEC", "sec.png"},
-                                                             {u"attach", "attach.png"}};
+                                                             {u"attach", "attach.png"},
+                                                             {u"main@2x", "main@2x.png"},
+                                                             {u"ATTACH@2X", "attach@2x.png"}};
     for (const auto& [name, file] : names) {
         const ResourceBytes resource = FindPngResource(name);
         ASSERT_NE(resource.data, nullptr) << file;

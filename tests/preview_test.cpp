@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <utility>
@@ -152,6 +154,76 @@ TEST_F(Preview, FiveTimesHandsAreDrawnAtOneFifth) {
     EXPECT_TRUE(Light(frame, 150 + 60, 150));
     EXPECT_FALSE(Light(frame, 150 + 72, 150));
     EXPECT_FALSE(Light(frame, 150 - 40, 150));
+}
+
+// The face and glass drawn larger than their own size come from the copies at
+// twice the size: exactly what a skin made of those pictures shows at its own
+// size. At 100 % and below, and where a copy does not fit, the plain files.
+TEST_F(Preview, CopiesAtTwiceTheSizeAreDrawnWhenTheFaceIsShownLarger) {
+    using testing::MakePng;
+    // Fine detail that no enlargement of the plain pictures can give.
+    const auto face =
+        MakePng(40, 40, [](int x, int y) { return 0xFF000000u | (x * 6 << 8) | y * 6; });
+    const auto faceAt2x =
+        MakePng(80, 80, [](int x, int y) { return (x + y) % 2 != 0 ? 0xFF102030u : 0xFFE0D0C0u; });
+    // Glasses larger than the face: the clock trims them, the copy alike.
+    const auto glass = testing::MakeSolidPng(100, 100, 0x40FFFFFF);
+    const auto glassAt2x = MakePng(200, 200, [](int x, int y) {
+        return (x % 3 == 0 || y % 5 == 0 ? 0x70000000u : 0x20000000u) | 0xFFFFFFu;
+    });
+    auto skin = [&](const char* name,
+                    const std::map<std::string, std::vector<std::uint8_t>>& files) {
+        const fs::path folder = scratch / name;
+        fs::create_directories(folder);
+        for (const auto& [file, bytes] : files) testing::WriteBytes(folder / file, bytes);
+        return std::vector<std::string>{"--skin", folder.string(), "--time", "03:00:00"};
+    };
+    const auto dense = skin("Dense", {{"main.png", face},
+                                      {"main@2x.png", faceAt2x},
+                                      {"attach.png", glass},
+                                      {"attach@2x.png", glassAt2x}});
+    const auto plain = skin("Plain", {{"main.png", face}, {"attach.png", glass}});
+    const auto large = skin("Large", {{"main.png", faceAt2x}, {"attach.png", glassAt2x}});
+    const auto misfit =
+        skin("Misfit", {{"main.png", face},
+                        {"attach.png", glass},
+                        {"main@2x.png", MakePng(82, 80, [](int, int) { return 0xFF102030u; })},
+                        {"attach@2x.png", {'n', 'o', 't'}}});
+    const auto same = [](cairo_surface_t* a, cairo_surface_t* b) {
+        const int height = cairo_image_surface_get_height(a);
+        if (cairo_image_surface_get_width(a) != cairo_image_surface_get_width(b) ||
+            height != cairo_image_surface_get_height(b)) {
+            return false;
+        }
+        const int bytes = cairo_image_surface_get_stride(a) * height;
+        return std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b),
+                           bytes) == 0;
+    };
+    cairo_surface_t* sharp = Image(large);
+    ASSERT_EQ(cairo_image_surface_get_width(sharp), 80);
+    EXPECT_TRUE(same(Image(With(dense, {"--device-scale", "2"})), sharp));
+    EXPECT_TRUE(same(Image(With(dense, {"--scale", "200"})), sharp));
+    for (const auto& scale : {std::vector<std::string>{"--scale", "100"},
+                              {"--scale", "50", "--device-scale", "2"},
+                              {"--scale", "40"}}) {
+        EXPECT_TRUE(same(Image(With(dense, scale)), Image(With(plain, scale)))) << scale[1];
+    }
+    cairo_surface_t* enlarged = Image(With(plain, {"--device-scale", "2"}));
+    EXPECT_FALSE(same(enlarged, sharp));
+    EXPECT_TRUE(same(Image(With(misfit, {"--device-scale", "2"})), enlarged));
+
+    const Outcome fits = Render({"--check", (scratch / "Dense").string()});
+    EXPECT_EQ(fits.status, 0) << fits.output;
+    EXPECT_NE(fits.output.find(": 0 errors"), std::string::npos) << fits.output;
+    const Outcome misfits = Render({"--check", (scratch / "Misfit").string()});
+    EXPECT_EQ(misfits.status, 1);
+    for (const char* finding :
+         {"error: main@2x.png is 82 x 80 pixels, not twice main.png (80 x 80); the clock draws "
+          "main.png enlarged instead.",
+          "error: attach@2x.png does not decode as a PNG image; the clock draws attach.png "
+          "enlarged instead."}) {
+        EXPECT_NE(misfits.output.find(finding), std::string::npos) << misfits.output;
+    }
 }
 
 TEST_F(Preview, BadArgumentsAreRefusedWithAMessage) {
@@ -309,6 +381,10 @@ TEST_F(Preview, DevicesAreWrittenThroughAndAFullOneIsAnError) {
 TEST_F(Preview, EveryBundledSkinPassesTheCheck) {
     int count = 0;
     for (const auto& skin : fs::directory_iterator(TICKORA_SKINS_DIR)) {
+        // Each with its copies at twice the size, which the check finds fitting.
+        EXPECT_TRUE(fs::exists(skin.path() / "main@2x.png")) << skin.path();
+        EXPECT_EQ(fs::exists(skin.path() / "attach@2x.png"), fs::exists(skin.path() / "attach.png"))
+            << skin.path();
         const Outcome run = Render({"--check", skin.path().string()});
         EXPECT_EQ(run.status, 0) << run.output;
         EXPECT_NE(run.output.find(": 0 errors, 0 warnings"), std::string::npos) << run.output;

@@ -215,6 +215,26 @@ TEST_F(SkinLoading, AFailedFolderSkinNeverKeepsThePreviousSkin) {
     ExpectInternalSkin();
 }
 
+// A skin's copies at twice the size are read only once a frame draws the face
+// larger than its own size, and never on Windows, which reads its five files.
+TEST_F(SkinLoading, CopiesAtTwiceTheSizeAreReadOnlyForAFaceDrawnLarger) {
+    Files files = FullSkin();
+    files["main@2x.png"] = MakeSolidPng(600, 600);
+    files["attach@2x.png"] = MakeSolidPng(400, 360, 0x40FFFFFF);
+    MakeSkin(u"Dense", files);
+    Select(u"Dense");
+    LoadSkin();
+    ASSERT_TRUE(RenderClock().has_value());
+    EXPECT_EQ(skinSet.faceAt2x, nullptr);
+    EXPECT_EQ(skinSet.glassAt2x, nullptr);
+    clockSettings.Scale = 200;
+    ResetClockPositions();
+    ASSERT_TRUE(RenderClock().has_value());
+    const bool fitted = imaging::ComposesDamagedAreas();
+    EXPECT_EQ(skinSet.faceAt2x != nullptr, fitted);
+    EXPECT_EQ(skinSet.glassAt2x != nullptr, fitted);
+}
+
 TEST_F(SkinLoading, EveryBundledSkinLoadsAsAFolderSkin) {
     const fs::path bundled = fs::path(ExecutableFolder()) / "bundled-skins";
     ASSERT_TRUE(fs::is_directory(bundled));

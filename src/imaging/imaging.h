@@ -46,6 +46,10 @@ void DisposeImage(Image* image);
 // compressed meanwhile), its size known all along: for art that has been drawn
 // at the shown size and is needed again only when that size changes.
 void ParkImage(Image* image);
+// Hands the memory that freed pixels left unused in the heap back to the
+// system: once, after pictures of a megabyte or more were decoded and parked
+// (Linux). Nothing on Windows.
+void ReturnFreedMemory();
 // 0 when the size cannot be read.
 std::uint32_t ImageWidth(Image* image);
 std::uint32_t ImageHeight(Image* image);

@@ -4,6 +4,7 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <malloc.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -390,6 +391,12 @@ bool ComposesDamagedAreas() {
 }
 
 std::uintptr_t StartImaging() {
+    // Pictures of a megabyte or more come and go (decoded, then parked; a cached
+    // background every five seconds). Left to itself, glibc raises the size it
+    // serves from fresh mappings to the largest block freed, after which such
+    // pictures land in the heap and their memory stays resident when freed.
+    // Its default threshold, set once, stays put.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     return 0;
 }
 
@@ -515,6 +522,10 @@ void ParkImage(Image* image) {
     image->parked = std::move(deflated);
     cairo_surface_destroy(image->surface);
     image->surface = nullptr;
+}
+
+void ReturnFreedMemory() {
+    malloc_trim(0);
 }
 
 Status TakeLastStatus(Image* image) {

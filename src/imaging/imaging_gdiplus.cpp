@@ -137,6 +137,9 @@ Image* CreateBitmap(std::int32_t width, std::int32_t height) {
     return image;
 }
 
+// GDI+ surfaces are made once per skin; nothing is parked.
+void ReturnFreedMemory() {}
+
 void DisposeImage(Image* image) {
     if (image == nullptr) return;
     gdip::GdipDisposeImage(image->native);

@@ -38,10 +38,33 @@ void ReleaseFacePieces() {
     faceLost = false;
 }
 
+// The glass as it was loaded, and what TrimGlass cut from its left and top:
+// its copy at twice the size is cut to match.
+struct GlassTrim {
+    std::int32_t width = 0, height = 0;
+    std::int32_t x = 0, y = 0;
+} glassTrim;
+
+// Drawn larger than its own size, the face (and the glass) comes from the
+// skin's copy at twice the size where it has one; its size and every rule of
+// the skin still come from the plain image, so only the pixels differ.
+bool DrawsFromCopiesAt2x() {
+    return DrawingScale() > 100;
+}
+
+Image* FaceToDraw() {
+    return DrawsFromCopiesAt2x() && skinSet.faceAt2x != nullptr ? skinSet.faceAt2x : skinSet.face;
+}
+
+Image* GlassToDraw() {
+    return DrawsFromCopiesAt2x() && skinSet.glassAt2x != nullptr ? skinSet.glassAt2x
+                                                                 : skinSet.glass;
+}
+
 // The bare face at its drawn size, on a clear bitmap.
 void DrawFace(imaging::Graphics* graphics) {
     const std::int32_t scale = DrawingScale();
-    imaging::DrawImageRectI(graphics, skinSet.face, 0, 0, PercentOf(skinSet.faceWidth, scale),
+    imaging::DrawImageRectI(graphics, FaceToDraw(), 0, 0, PercentOf(skinSet.faceWidth, scale),
                             PercentOf(skinSet.faceHeight, scale));
 }
 
@@ -91,14 +114,16 @@ Image* ScaledGlass() {
     const GlassRect rect =
         PlaceGlass(imaging::ImageWidth(skinSet.glass), imaging::ImageHeight(skinSet.glass),
                    skinSet.faceWidth, skinSet.faceHeight, DrawingScale());
+    Image* glass = GlassToDraw();
     // At its own size on whole pixels the glass itself is drawn: a plain copy.
-    if (rect.width == static_cast<float>(imaging::ImageWidth(skinSet.glass)) &&
+    if (glass == skinSet.glass &&
+        rect.width == static_cast<float>(imaging::ImageWidth(skinSet.glass)) &&
         rect.height == static_cast<float>(imaging::ImageHeight(skinSet.glass)) &&
         rect.x == std::trunc(rect.x) && rect.y == std::trunc(rect.y)) {
         return nullptr;
     }
     return Layer(FrameWidth(), FrameHeight(), [&](imaging::Graphics* graphics) {
-        imaging::DrawImageRect(graphics, skinSet.glass, rect.x, rect.y, rect.width, rect.height);
+        imaging::DrawImageRect(graphics, glass, rect.x, rect.y, rect.width, rect.height);
     });
 }
 
@@ -152,6 +177,7 @@ void Crop(Image*& image, std::int32_t x, std::int32_t y, std::int32_t width, std
 // size and a margin, is ever seen. An even number of pixels goes from each
 // dimension, half on each side, so it stays centred to the pixel.
 void TrimGlass() {
+    glassTrim = GlassTrim{};
     if (!HasPixels(skinSet.glass)) return;
     const auto trim = [](std::int32_t side, std::int32_t face) {
         return std::max((side - face - 2 * kTrimMargin) / 2, 0);
@@ -161,6 +187,29 @@ void TrimGlass() {
     const std::int32_t x = trim(gw, skinSet.faceWidth);
     const std::int32_t y = trim(gh, skinSet.faceHeight);
     Crop(skinSet.glass, x, y, gw - 2 * x, gh - 2 * y);
+    // What was cut (nothing where the crop could not be made), half on each side.
+    glassTrim =
+        GlassTrim{gw, gh, (gw - static_cast<std::int32_t>(imaging::ImageWidth(skinSet.glass))) / 2,
+                  (gh - static_cast<std::int32_t>(imaging::ImageHeight(skinSet.glass))) / 2};
+}
+
+// The skin's copies at twice the size, read the first time the face is drawn
+// larger than its own size (most clocks never need them), the glass's cut as
+// the glass was. A copy that cannot be cut alike is not used.
+void ReadCopiesAt2x() {
+    if (skinSet.at2xRead || !DrawsFromCopiesAt2x()) return;
+    skinSet.at2xRead = true;
+    skinSet.faceAt2x = LoadImageAt2x(u"main", static_cast<std::uint32_t>(skinSet.faceWidth),
+                                     static_cast<std::uint32_t>(skinSet.faceHeight));
+    if (!HasPixels(skinSet.glass) || glassTrim.width == 0) return;
+    Image* glass = LoadImageAt2x(u"attach", static_cast<std::uint32_t>(glassTrim.width),
+                                 static_cast<std::uint32_t>(glassTrim.height));
+    if (glass == nullptr) return;
+    const std::int32_t width = 2 * static_cast<std::int32_t>(imaging::ImageWidth(skinSet.glass));
+    const std::int32_t height = 2 * static_cast<std::int32_t>(imaging::ImageHeight(skinSet.glass));
+    Crop(glass, 2 * glassTrim.x, 2 * glassTrim.y, width, height);
+    if (imaging::ImageWidth(glass) != static_cast<std::uint32_t>(width)) Dispose(glass);
+    skinSet.glassAt2x = glass;
 }
 
 // A hand turns about its pivot (a third of the width, half the height) on the
@@ -207,6 +256,8 @@ bool FitDrawingSurfaces() {
     ReleaseFitted();
     drawingSurfaces.fittedScale = scale;
     if (!HasPixels(skinSet.face)) return true;
+    const bool readsCopies = !skinSet.at2xRead && DrawsFromCopiesAt2x();
+    ReadCopiesAt2x();
     drawingSurfaces.backBuffer = FaceBackBuffer();
     if (drawingSurfaces.backBuffer == nullptr) return true;
     MakeFrameSurfaces();
@@ -221,8 +272,14 @@ bool FitDrawingSurfaces() {
     // Drawn at the shown size now, the face, the glass and the second hand are
     // needed again only at another size: their pixels are let go meanwhile.
     imaging::ParkImage(skinSet.face);
-    if (drawingSurfaces.scaledGlass != nullptr) imaging::ParkImage(skinSet.glass);
+    imaging::ParkImage(skinSet.faceAt2x);
+    if (drawingSurfaces.scaledGlass != nullptr) {
+        imaging::ParkImage(skinSet.glass);
+        imaging::ParkImage(skinSet.glassAt2x);
+    }
     if (drawingSurfaces.reducedSecond != nullptr) imaging::ParkImage(skinSet.secondHand);
+    // The copies' decoded pixels, a megabyte or more each, are gone now.
+    if (readsCopies) imaging::ReturnFreedMemory();
     return true;
 }
 

@@ -3,7 +3,9 @@
 // once per skin and drawing scale: the face at its drawn size (in the back
 // buffer, under the hour and minute hands), the glass placed
 // and scaled on a transparent frame-sized layer, and hands that are much larger
-// than they are drawn reduced to twice their drawn size.
+// than they are drawn reduced to twice their drawn size. Face and glass drawn
+// larger than their own size come from the skin's copies at twice the size
+// (main@2x.png, attach@2x.png) where it has them.
 #pragma once
 
 #include "render/frame.h"

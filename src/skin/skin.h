@@ -18,6 +18,12 @@ struct SkinSet {
     imaging::Image* glass = nullptr;
     std::int32_t faceWidth = 0;
     std::int32_t faceHeight = 0;
+    // Where the face is drawn larger than its own size (Linux): the skin's
+    // copies of its face and glass at twice their size, read when first needed
+    // (at2xRead); nullptr where the skin has none that can be used.
+    imaging::Image* faceAt2x = nullptr;
+    imaging::Image* glassAt2x = nullptr;
+    bool at2xRead = false;
 };
 
 // Where frames are composed. Windows: made by LoadSkin, twice the face size in
@@ -59,5 +65,11 @@ void ReleaseSkin();
 void MakeFrameSurfaces();
 // Decodes one PNG resource of the program; nullptr when missing or undecodable.
 imaging::Image* LoadPngResource(const char16_t* name);
+// The loaded skin's copy at twice the size of one of its images, named after
+// it ("main@2x.png" in the skin's folder for the stem "main", the resource
+// "MAIN@2X" for the internal skin). nullptr when there is none, when it does
+// not decode, or when it is not exactly 2 width x 2 height pixels: the plain
+// image is drawn then. Only the main and attach images have such copies.
+imaging::Image* LoadImageAt2x(const char16_t* stem, std::uint32_t width, std::uint32_t height);
 
 }  // namespace tickora

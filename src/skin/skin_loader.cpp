@@ -18,6 +18,9 @@ namespace {
 
 using imaging::Image;
 
+// The folder the loaded skin came from; empty for the internal skin.
+std::u16string loadedFolder;
+
 void Dispose(Image*& image) {
     imaging::DisposeImage(image);
     image = nullptr;
@@ -51,18 +54,19 @@ bool FaceLoaded() {
 // Makes the skin folder the setting names current: the one in the first skins
 // root that holds it with a "main.png", as the catalogue lists it. False when
 // no root does.
-bool EnterSkinFolder() {
+bool EnterSkinFolder(std::u16string& entered) {
     for (const std::u16string& root : SkinsRoots()) {
         std::u16string folder = root;
         if (!AppendPath(folder, clockSettings.Skin)) continue;
         MakeCurrentDirectory(folder);
+        entered = folder;
         if (AppendPath(folder, u"main.png") && PathExists(folder)) return true;
     }
     return false;
 }
 
 bool LoadFolderSkin() {
-    if (!EnterSkinFolder()) return false;
+    if (!EnterSkinFolder(loadedFolder)) return false;
 
     skinSet.face = imaging::CreateImageFromFile(u"main.png");
     drawingSurfaces.backBuffer = MakeBackBuffer(skinSet.face);
@@ -79,6 +83,7 @@ bool LoadFolderSkin() {
 }
 
 void LoadInternalSkin() {
+    loadedFolder.clear();
     clockSettings.Skin[0] = u'\0';
     skinSet.face = LoadPngResource(u"MAIN");
     drawingSurfaces.backBuffer = MakeBackBuffer(skinSet.face);
@@ -132,6 +137,27 @@ Image* LoadPngResource(const char16_t* name) {
     return image;
 }
 
+Image* LoadImageAt2x(const char16_t* stem, std::uint32_t width, std::uint32_t height) {
+    if (width == 0 || height == 0) return nullptr;
+    const std::u16string name(stem);
+    Image* image = nullptr;
+    if (loadedFolder.empty()) {
+        image = LoadPngResource((name + u"@2X").c_str());
+    } else {
+        // By its full path: the current directory is the skin folder only
+        // until something else changes it.
+        std::u16string path = loadedFolder;
+        if (AppendPath(path, (name + u"@2x.png").c_str()) && PathExists(path)) {
+            image = imaging::CreateImageFromFile(path.c_str());
+        }
+    }
+    if (image != nullptr &&
+        (imaging::ImageWidth(image) != 2 * width || imaging::ImageHeight(image) != 2 * height)) {
+        Dispose(image);  // undecodable (0 x 0) or the wrong size
+    }
+    return image;
+}
+
 void LoadSkin() {
     ReleaseSkin();
     if (!LoadFolderSkin()) LoadInternalSkin();
@@ -152,7 +178,7 @@ void ReleaseSkin() {
     imaging::DeleteCachedBitmap(drawingSurfaces.cachedBackground);
     imaging::DeleteGraphics(drawingSurfaces.frameGraphics);
     for (Image** slot : {&skinSet.face, &skinSet.hourHand, &skinSet.minuteHand, &skinSet.secondHand,
-                         &skinSet.glass}) {
+                         &skinSet.glass, &skinSet.faceAt2x, &skinSet.glassAt2x}) {
         Dispose(*slot);
     }
     Dispose(drawingSurfaces.backBuffer);
@@ -163,6 +189,7 @@ void ReleaseSkin() {
     }
     drawingSurfaces = DrawingSurfaces{};
     skinSet = SkinSet{};
+    loadedFolder.clear();
 }
 
 }  // namespace tickora

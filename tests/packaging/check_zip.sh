@@ -27,6 +27,13 @@ while read -r file; do
   cmp -s "$source_dir/skins/${file#Skins/}" "$top/$file" || problem "$file differs from skins/"
 done < <(grep '^Skins/' <<<"$expected")
 
+# Each bundled skin with its face's copy at twice the size, which the Linux
+# clock draws from and the Windows program leaves alone.
+for skin in "$source_dir"/skins/*/; do
+  skin=$(basename "$skin")
+  [[ -f $top/Skins/$skin/main@2x.png ]] || problem "Skins/$skin has no main@2x.png"
+done
+
 readme=$top/README.txt
 for phrase in 'HKEY_CURRENT_USER\Software\Velmarck\Tickora' 'CurrentVersion\Run' \
               'delete this folder' 'shell:startup'; do

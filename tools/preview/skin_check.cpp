@@ -20,7 +20,8 @@ namespace {
 using tickora::skinSet;
 namespace imaging = tickora::imaging;
 
-constexpr const char* kSkinFiles[] = {"main.png", "hour.png", "min.png", "sec.png", "attach.png"};
+constexpr const char* kSkinFiles[] = {"main.png",   "hour.png",    "min.png",      "sec.png",
+                                      "attach.png", "main@2x.png", "attach@2x.png"};
 
 struct Size {
     std::uint32_t width, height;
@@ -58,7 +59,11 @@ class Checker {
         if (!CheckFace()) return findings_;
         const double dialRadius = MeasureDial();
         CheckHands(dialRadius);
-        CheckGlass();
+        const Size glass = CheckGlass();
+        CheckCopyAt2x("main@2x.png", u"main", "main.png",
+                      Size{static_cast<std::uint32_t>(skinSet.faceWidth),
+                           static_cast<std::uint32_t>(skinSet.faceHeight)});
+        CheckCopyAt2x("attach@2x.png", u"attach", "attach.png", glass);
         return findings_;
     }
 
@@ -87,8 +92,9 @@ class Checker {
             g_free(lower);
             Add(Severity::Warning, name,
                 miscased ? "is ignored: the clock looks for its name in lower case."
-                         : "is not one of main.png, hour.png, min.png, sec.png and attach.png; "
-                           "the clock ignores it.");
+                         : "is not one of main.png, hour.png, min.png, sec.png, attach.png "
+                           "and their copies main@2x.png and attach@2x.png; the clock ignores "
+                           "it.");
         }
     }
 
@@ -215,15 +221,44 @@ class Checker {
         }
     }
 
-    void CheckGlass() {
+    // The glass's size; 0 x 0 when there is none that decodes.
+    Size CheckGlass() {
         const ImageFile glass = Open("attach.png");
-        if (glass.pixels == nullptr) return;
+        if (glass.pixels == nullptr) return {0, 0};
         if (glass.width > static_cast<std::uint32_t>(skinSet.faceWidth) ||
             glass.height > static_cast<std::uint32_t>(skinSet.faceHeight)) {
             Add(Severity::Warning, "attach.png",
                 "is " + Dimensions(glass.width, glass.height) + " pixels, larger than the face (" +
                     Dimensions(skinSet.faceWidth, skinSet.faceHeight) +
                     "); what lies outside the face is cut off.");
+        }
+        return {glass.width, glass.height};
+    }
+
+    // A copy at twice the size, asked of the clock's own loading: used only when
+    // it decodes and is exactly twice the plain image (of plainSize) each way.
+    void CheckCopyAt2x(const char* file, const char16_t* stem, const char* plain, Size plainSize) {
+        const std::string path = PathOf(file);
+        if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return;
+        if (plainSize.width == 0 || plainSize.height == 0) {
+            Add(Severity::Warning, file,
+                std::string("is not used: there is no ") + plain + " that decodes.");
+            return;
+        }
+        imaging::Image* copy = tickora::LoadImageAt2x(stem, plainSize.width, plainSize.height);
+        if (copy != nullptr) {
+            imaging::DisposeImage(copy);
+            return;
+        }
+        const std::string instead =
+            std::string("; the clock draws ") + plain + " enlarged instead.";
+        const auto size = HeaderSize(path);
+        if (size && (size->width != 2 * plainSize.width || size->height != 2 * plainSize.height)) {
+            Add(Severity::Error, file,
+                "is " + Dimensions(size->width, size->height) + " pixels, not twice " + plain +
+                    " (" + Dimensions(2 * plainSize.width, 2 * plainSize.height) + ")" + instead);
+        } else {
+            Add(Severity::Error, file, "does not decode as a PNG image" + instead);
         }
     }
 

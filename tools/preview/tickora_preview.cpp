@@ -30,6 +30,8 @@ constexpr const char* kUsage =
     "  --skin FOLDER       a skin folder (holding main.png); default: the internal skin\n"
     "  --time HH:MM:SS[.mmm]  the time shown; default 10:08:37\n"
     "  --scale PERCENT     default 100 (the clock draws 20..200)\n"
+    "  --device-scale 1|2  the screen's scale factor, default 1; at 2 the image has\n"
+    "                      twice the pixels each way, as on a HiDPI screen\n"
     "  --alpha PERCENT     opacity, default 100 (the clock draws 20..100)\n"
     "  --seconds on|off    second hand, default on\n"
     "  --glass on|off      glass overlay, default on\n";
@@ -38,6 +40,7 @@ struct Options {
     std::string skinFolder;
     LocalTime time{10, 8, 37, 0};
     int scale = 100;
+    int deviceScale = 1;
     int alpha = 100;
     bool seconds = true;
     bool glass = true;
@@ -121,6 +124,10 @@ std::string Parse(int argc, char** argv, Options& options) {
                 return std::string(argument) + " wants a whole number, not '" + std::string(value) +
                        "'";
             (argument == "--scale" ? options.scale : options.alpha) = *number;
+        } else if (argument == "--device-scale") {
+            const auto factor = Number(value, 1, 2);
+            if (!factor) return "--device-scale wants 1 or 2, not '" + std::string(value) + "'";
+            options.deviceScale = *factor;
         } else if (argument == "--seconds" || argument == "--glass") {
             const auto flag = OnOff(value);
             if (!flag)
@@ -181,6 +188,7 @@ int main(int argc, char** argv) {
     clockSettings.Alpha = options.alpha;
     clockSettings.ShowSeconds = options.seconds;
     clockSettings.ShowGlass = options.glass;
+    SetDeviceScale(options.deviceScale);
     shownTime = options.time;
     outputPath = options.output;
 

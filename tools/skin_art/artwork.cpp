@@ -13,15 +13,17 @@ constexpr double kCentre = kFaceSize / 2.0;  // the pivot of every hand
 constexpr double kDialRadius = 129.0;
 // A soft drop shadow around the dial, written pixel by pixel so that its extent
 // is exact: alpha falls from 125 at the dial's edge to 0 near the image border.
-void PaintShadow(cairo_surface_t* surface) {
+// Distances are in face pixels, each covering density x density image pixels.
+void PaintShadow(cairo_surface_t* surface, int density) {
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     constexpr double kOuter = 144.5;
-    for (int y = 1; y <= 287; ++y) {
+    for (int y = density; y < 288 * density; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
-        for (int x = 2; x <= 287; ++x) {
-            const double r = std::hypot(x + 0.5 - kCentre, y + 0.5 - kCentre);
+        for (int x = 2 * density; x < 288 * density; ++x) {
+            const double r =
+                std::hypot((x + 0.5) / density - kCentre, (y + 0.5) / density - kCentre);
             if (r < kDialRadius - 1 || r >= kOuter) continue;
             const double fade = std::clamp((kOuter - r) / (kOuter - kDialRadius), 0.0, 1.0);
             const auto alpha = static_cast<std::uint32_t>(std::lround(125.0 * std::pow(fade, 1.7)));
@@ -74,10 +76,11 @@ void DrawMarks(cairo_t* cr) {
 
 }  // namespace
 
-cairo_surface_t* DrawFace() {
-    cairo_surface_t* surface = NewSurface(kFaceSize, kFaceSize);
-    PaintShadow(surface);
+cairo_surface_t* DrawFace(int density) {
+    cairo_surface_t* surface = NewSurface(kFaceSize * density, kFaceSize * density);
+    PaintShadow(surface, density);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, density, density);
 
     cairo_pattern_t* bezel = Diagonal(kDialRadius, 0.93, 0.55);
     FillDisc(cr, kDialRadius, bezel);
@@ -133,9 +136,10 @@ cairo_surface_t* DrawHand(const HandShape& shape) {
     return surface;
 }
 
-cairo_surface_t* DrawGlass() {
-    cairo_surface_t* surface = NewSurface(kFaceSize, kFaceSize);
+cairo_surface_t* DrawGlass(int density) {
+    cairo_surface_t* surface = NewSurface(kFaceSize * density, kFaceSize * density);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, density, density);
     constexpr double kGlassRadius = 115.0;
 
     // The whole crystal: a faint dark veil, a little deeper at the rim.

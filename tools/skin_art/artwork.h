@@ -17,9 +17,11 @@ inline constexpr HandShape kHourHand{104, 9, false};
 inline constexpr HandShape kMinuteHand{140, 9, false};
 inline constexpr HandShape kSecondHand{162, 3, true};
 
-cairo_surface_t* DrawFace();
+// Face and glass are drawn at `density` times their size (2 for the @2x
+// copies): the same drawing at a finer pixel grid, never an enlarged picture.
+cairo_surface_t* DrawFace(int density = 1);
 cairo_surface_t* DrawHand(const HandShape& shape);
-cairo_surface_t* DrawGlass();
+cairo_surface_t* DrawGlass(int density = 1);
 cairo_surface_t* DrawIcon(int size);
 
 }  // namespace skin_art

@@ -32,7 +32,7 @@ void RadialLine(cairo_t* cr, double cx, double cy, double turn, double from, dou
 }
 
 void PaintRingShadow(cairo_surface_t* surface, double centre, double inner, double outer,
-                     double peak) {
+                     double peak, int density) {
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
@@ -41,7 +41,7 @@ void PaintRingShadow(cairo_surface_t* surface, double centre, double inner, doub
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
         for (int x = 0; x < width; ++x) {
-            const double r = std::hypot(x + 0.5 - centre, y + 0.5 - centre);
+            const double r = std::hypot((x + 0.5) / density - centre, (y + 0.5) / density - centre);
             if (r < inner - 1 || r >= outer) continue;
             const double fade = std::clamp((outer - r) / (outer - inner), 0.0, 1.0);
             row[x] = static_cast<std::uint32_t>(std::lround(peak * fade * fade)) << 24;
@@ -50,9 +50,10 @@ void PaintRingShadow(cairo_surface_t* surface, double centre, double inner, doub
     cairo_surface_mark_dirty(surface);
 }
 
-cairo_surface_t* DrawSheen(int size, double radius, double strength) {
-    cairo_surface_t* surface = NewSurface(size, size);
+cairo_surface_t* DrawSheen(int size, double radius, double strength, int density) {
+    cairo_surface_t* surface = NewSurface(size * density, size * density);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, density, density);
     const double c = size / 2.0;
     cairo_pattern_t* veil = cairo_pattern_create_radial(c, c, radius * 0.5, c, c, radius);
     cairo_pattern_add_color_stop_rgba(veil, 0, 0.2, 0.2, 0.2, 0.0);

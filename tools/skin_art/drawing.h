@@ -19,10 +19,12 @@ void FillDisc(cairo_t* cr, double cx, double cy, double radius, Colour colour);
 // A radial line from the centre at a turn (0 at 12 o'clock, clockwise).
 void RadialLine(cairo_t* cr, double cx, double cy, double turn, double from, double to);
 // A black shadow ring outside a dial: alpha falls from peak at inner to 0 at outer.
+// Lengths are in drawn pixels, each density x density pixels of the surface.
 void PaintRingShadow(cairo_surface_t* surface, double centre, double inner, double outer,
-                     double peak);
-// A glass: a faint veil over the whole crystal and a highlight along its top.
-cairo_surface_t* DrawSheen(int size, double radius, double strength);
+                     double peak, int density = 1);
+// A glass: a faint veil over the whole crystal and a highlight along its top,
+// drawn at density times its size.
+cairo_surface_t* DrawSheen(int size, double radius, double strength, int density = 1);
 
 // A hand lying along the image's mid-line, pointing right, its pivot at a third
 // of the width. Sizes are in drawn pixels; the image is made `supersample` times

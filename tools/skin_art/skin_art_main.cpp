@@ -70,6 +70,10 @@ bool WriteInternalSkin(const std::string& res) {
     ok &= Write(res + "/min.png", skin_art::DrawHand(skin_art::kMinuteHand), PngLayout::Rgba, true);
     ok &= Write(res + "/sec.png", skin_art::DrawHand(skin_art::kSecondHand), PngLayout::Rgba, true);
     ok &= Write(res + "/attach.png", skin_art::DrawGlass(), PngLayout::GreyAlpha, false);
+    // The copies a high-density screen or a large Scale draws from (the Linux
+    // build embeds them; Windows reads the five above alone).
+    ok &= Write(res + "/main@2x.png", skin_art::DrawFace(2), PngLayout::Rgba, true);
+    ok &= Write(res + "/attach@2x.png", skin_art::DrawGlass(2), PngLayout::GreyAlpha, false);
 
     std::vector<cairo_surface_t*> icons = {skin_art::DrawIcon(16), skin_art::DrawIcon(32),
                                            skin_art::DrawIcon(128)};
@@ -87,6 +91,8 @@ bool WriteSkin(const std::string& skins, const skin_art::SkinArt& art) {
     ok &= Write(folder + "/min.png", art.minuteHand);
     ok &= Write(folder + "/sec.png", art.secondHand);
     if (art.glass != nullptr) ok &= Write(folder + "/attach.png", art.glass);
+    ok &= Write(folder + "/main@2x.png", art.faceAt2x);
+    if (art.glassAt2x != nullptr) ok &= Write(folder + "/attach@2x.png", art.glassAt2x);
     return ok;
 }
 
@@ -99,8 +105,14 @@ bool WriteLinuxIcons(const std::string& folder) {
     return ok;
 }
 
-// The images in a row on a light backdrop, 16 pixels apart, bottoms aligned.
-bool WriteRow(const std::string& output, const std::vector<std::string>& inputs) {
+// A part of each image: x, y, width, height; a width of 0 keeps the whole image.
+struct Cut {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The images (or the same part of each) in a row on a light backdrop, 16
+// pixels apart, bottoms aligned.
+bool WriteRow(const std::string& output, const std::vector<std::string>& inputs, Cut cut = {}) {
     constexpr int kGap = 16;
     std::vector<cairo_surface_t*> images;
     int width = kGap;
@@ -112,6 +124,15 @@ bool WriteRow(const std::string& output, const std::vector<std::string>& inputs)
             cairo_surface_destroy(image);
             for (cairo_surface_t* done : images) cairo_surface_destroy(done);
             return false;
+        }
+        if (cut.width > 0) {
+            cairo_surface_t* part = skin_art::NewSurface(cut.width, cut.height);
+            cairo_t* cr = cairo_create(part);
+            cairo_set_source_surface(cr, image, -cut.x, -cut.y);
+            cairo_paint(cr);
+            cairo_destroy(cr);
+            cairo_surface_destroy(image);
+            image = part;
         }
         images.push_back(image);
         width += cairo_image_surface_get_width(image) + kGap;
@@ -139,10 +160,18 @@ bool WriteRow(const std::string& output, const std::vector<std::string>& inputs)
 int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--row" && argc > 3) return WriteRow(argv[2], {argv + 3, argv + argc}) ? 0 : 1;
+    Cut cut;
+    if (first == "--row-cut" && argc > 4 &&
+        std::sscanf(argv[2], "%d,%d,%d,%d", &cut.x, &cut.y, &cut.width, &cut.height) == 4 &&
+        cut.width > 0 && cut.height > 0) {
+        return WriteRow(argv[3], {argv + 4, argv + argc}, cut) ? 0 : 1;
+    }
     if (argc != 2 || first.starts_with("-")) {
-        std::fprintf(stderr,
-                     "usage: skin_art SOURCE_ROOT          draw all artwork into the sources\n"
-                     "       skin_art --row OUT.png IN.png...  lay images side by side\n");
+        std::fprintf(
+            stderr,
+            "usage: skin_art SOURCE_ROOT          draw all artwork into the sources\n"
+            "       skin_art --row OUT.png IN.png...  lay images side by side\n"
+            "       skin_art --row-cut X,Y,W,H OUT.png IN.png...  the same part of each\n");
         return 2;
     }
     bool ok = WriteInternalSkin(first + "/res");

@@ -53,12 +53,15 @@ void DrawRoman(cairo_t* cr, std::string_view numeral, double cx, double cy, doub
     cairo_stroke(cr);
 }
 
-// Drawing on a new square face whose dial casts a shadow out to `outer`; the
-// drawing ends with Finish.
-cairo_t* ShadowedFace(int size, double dial, double outer, double peak) {
-    cairo_surface_t* surface = NewSurface(size, size);
-    PaintRingShadow(surface, size / 2.0, dial, outer, peak);
-    return cairo_create(surface);
+// Drawing on a new square face whose dial casts a shadow out to `outer`, at
+// density times its size (coordinates stay the face's); the drawing ends with
+// Finish.
+cairo_t* ShadowedFace(int size, double dial, double outer, double peak, int density) {
+    cairo_surface_t* surface = NewSurface(size * density, size * density);
+    PaintRingShadow(surface, size / 2.0, dial, outer, peak, density);
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, density, density);
+    return cr;
 }
 
 // Fills a disc with a pattern and frees the pattern.
@@ -69,9 +72,9 @@ void FillDiscWith(cairo_t* cr, double c, double radius, cairo_pattern_t* paint) 
     cairo_pattern_destroy(paint);
 }
 
-cairo_surface_t* DaylightFace() {
+cairo_surface_t* DaylightFace(int density) {
     constexpr double c = 150;
-    cairo_t* cr = ShadowedFace(300, 140, 148, 90);
+    cairo_t* cr = ShadowedFace(300, 140, 148, 90, density);
     FillDisc(cr, c, c, 140, {0.55, 0.42, 0.22});  // bronze rim
     cairo_pattern_t* field = cairo_pattern_create_radial(c, c - 40, 10, c, c, 136);
     cairo_pattern_add_color_stop_rgb(field, 0, 0.99, 0.98, 0.94);
@@ -97,9 +100,9 @@ cairo_surface_t* DaylightFace() {
     return Finish(cr);
 }
 
-cairo_surface_t* StationFace() {
+cairo_surface_t* StationFace(int density) {
     constexpr double c = 140;
-    cairo_t* cr = ShadowedFace(280, 136, 140, 70);
+    cairo_t* cr = ShadowedFace(280, 136, 140, 70, density);
     cairo_pattern_t* bezel = cairo_pattern_create_linear(0, 0, 2 * c, 2 * c);
     cairo_pattern_add_color_stop_rgb(bezel, 0, 0.62, 0.64, 0.66);
     cairo_pattern_add_color_stop_rgb(bezel, 1, 0.22, 0.23, 0.25);
@@ -116,11 +119,12 @@ cairo_surface_t* StationFace() {
     return Finish(cr);
 }
 
-cairo_surface_t* MinimalFace() {
+cairo_surface_t* MinimalFace(int density) {
     constexpr int kSize = 240;
     constexpr double c = kSize / 2.0;
-    cairo_surface_t* surface = NewSurface(kSize, kSize);
+    cairo_surface_t* surface = NewSurface(kSize * density, kSize * density);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, density, density);
     FillDisc(cr, c, c, 116, {0.15, 0.16, 0.17});
     for (int hour = 0; hour < 12; ++hour) {
         const double turn = hour / 12.0;
@@ -135,31 +139,37 @@ cairo_surface_t* MinimalFace() {
 SkinArt DrawDaylight() {
     // Reaches 80, 112 and 126 pixels on a dial of radius 140.
     return {"Daylight",
-            DaylightFace(),
+            DaylightFace(1),
             DrawStyledHand({120, 15, 14, 7, 2.5, 6.5, 0, 0, kInk, 1}),
             DrawStyledHand({168, 13, 18, 5.5, 2, 5.5, 0, 0, kInk, 1}),
             DrawStyledHand({189, 11, 30, 1.6, 1.2, 3.2, 4.5, -26, kInk, 1}),
-            DrawSheen(300, 135, 1.0)};
+            DrawSheen(300, 135, 1.0),
+            DaylightFace(2),
+            DrawSheen(300, 135, 1.0, 2)};
 }
 
 SkinArt DrawStation() {
     // Drawn at one fifth: reaches 80, 112 and 114 on a dial of radius 129.
     return {"Station",
-            StationFace(),
+            StationFace(1),
             DrawStyledHand({120, 12, 24, 11, 8, 0, 0, 0, kBlack, 5}),
             DrawStyledHand({168, 10, 30, 9, 6, 0, 0, 0, kBlack, 5}),
             DrawStyledHand({171, 15, 40, 2.4, 2.4, 3.0, 7.0, 86, kSignalRed, 5}),
-            DrawSheen(272, 129, 0.6)};
+            DrawSheen(272, 129, 0.6),
+            StationFace(2),
+            DrawSheen(272, 129, 0.6, 2)};
 }
 
 SkinArt DrawMinimal() {
     // Reaches 70, 100 and 104 on a disc of radius 116.
     constexpr Colour kWhite{0.95, 0.95, 0.95};
     return {"Minimal",
-            MinimalFace(),
+            MinimalFace(1),
             DrawStyledHand({105, 9, 0, 7, 7, 4.5, 0, 0, kWhite, 1}),
             DrawStyledHand({150, 7, 0, 5, 5, 3.5, 0, 0, kWhite, 1}),
             DrawStyledHand({156, 7, 18, 2, 2, 3.5, 0, 0, {0.98, 0.55, 0.10}, 1}),
+            nullptr,
+            MinimalFace(2),
             nullptr};
 }
 

@@ -15,6 +15,10 @@ struct SkinArt {
     cairo_surface_t* minuteHand;
     cairo_surface_t* secondHand;
     cairo_surface_t* glass;  // nullptr: the skin has no glass
+    // The face and glass drawn again at twice their size (main@2x.png,
+    // attach@2x.png), for screens and Scales that show them larger.
+    cairo_surface_t* faceAt2x;
+    cairo_surface_t* glassAt2x;
 };
 
 // Daylight: an ivory face with Roman numerals and blued hands, under glass.
