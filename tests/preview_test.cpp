@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "support/png_maker.h"
+#include "support/private_dev_posix.h"
 
 namespace tickora {
 namespace {
@@ -352,28 +353,18 @@ TEST_F(Preview, AFifoALinkAndStandardOutputReceiveThePng) {
 // to them can never reach the machine's own. Without the rights to make them,
 // the test is skipped.
 TEST_F(Preview, DevicesAreWrittenThroughAndAFullOneIsAnError) {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
-        mount("tickora-test", "/dev", "tmpfs", 0, "mode=0755") != 0) {
-        GTEST_SKIP() << "no /dev of a namespace's own can be mounted here";
-    }
-    struct Unmount {
-        ~Unmount() { umount2("/dev", MNT_DETACH); }
-    } unmount;
-    if (mknod("/dev/null", S_IFCHR | 0666, makedev(1, 3)) != 0 ||
-        mknod("/dev/full", S_IFCHR | 0666, makedev(1, 7)) != 0) {
-        GTEST_SKIP() << "devices cannot be made here";
-    }
+    const std::pair<const char*, dev_t> null{"/dev/null", makedev(1, 3)};
+    const std::pair<const char*, dev_t> full{"/dev/full", makedev(1, 7)};
+    testing::PrivateDev dev;
+    if (!dev.Make({null, full})) GTEST_SKIP() << "no /dev of a namespace's own can be made here";
     const Outcome toFull = Render({"/dev/full"});
     EXPECT_EQ(toFull.status, 1);
     EXPECT_NE(toFull.errors.find("cannot write /dev/full: "), std::string::npos) << toFull.errors;
     EXPECT_NE(toFull.errors.find(g_strerror(ENOSPC)), std::string::npos) << toFull.errors;
     const Outcome toNull = Render({"/dev/null"});
     EXPECT_EQ(toNull.status, 0) << toNull.errors;
-    for (const auto& [name, device] :
-         {std::pair{"/dev/null", makedev(1, 3)}, std::pair{"/dev/full", makedev(1, 7)}}) {
-        struct stat info {};
-        EXPECT_TRUE(stat(name, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device)
-            << name;
+    for (const auto& [name, device] : {null, full}) {
+        EXPECT_TRUE(testing::PrivateDev::StillDevice(name, device)) << name;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator("/dev"), fs::directory_iterator()), 2);
 }

@@ -26,6 +26,7 @@
 
 #include "linux_e2e/clock_user.h"
 #include "linux_e2e/x_probe.h"
+#include "support/private_dev_posix.h"
 
 extern char** environ;
 
@@ -123,26 +124,16 @@ class LinkedSettings : public ::testing::Test {
 // devices made here, so whatever the clock does to them never reaches the
 // machine's. Without the rights to make them, the test is skipped.
 TEST_F(LinkedSettings, AsRootALinkToNullOrZeroLeavesTheDevicesAsTheyWere) {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
-        mount("tickora-test", "/dev", "tmpfs", 0, "mode=0755") != 0) {
-        GTEST_SKIP() << "no /dev of a namespace's own can be mounted here";
-    }
-    struct Unmount {
-        ~Unmount() { umount2("/dev", MNT_DETACH); }
-    } unmount;
-    const std::pair<const char*, dev_t> devices[] = {{"/dev/null", makedev(1, 3)},
-                                                     {"/dev/zero", makedev(1, 5)}};
-    for (const auto& [name, device] : devices) {
-        if (mknod(name, S_IFCHR | 0666, device) != 0) GTEST_SKIP() << "devices cannot be made here";
-    }
+    const std::pair<const char*, dev_t> null{"/dev/null", makedev(1, 3)};
+    const std::pair<const char*, dev_t> zero{"/dev/zero", makedev(1, 5)};
+    testing::PrivateDev dev;
+    if (!dev.Make({null, zero})) GTEST_SKIP() << "no /dev of a namespace's own can be made here";
     for (const char* linked : {"/dev/null", "/dev/zero"}) {
         fs::create_symlink(linked, Settings());
         Start();
         EXPECT_EQ(EndSession(), 0) << linked;
-        for (const auto& [name, device] : devices) {
-            struct stat info {};
-            EXPECT_TRUE(stat(name, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device)
-                << name;
+        for (const auto& [name, device] : {null, zero}) {
+            EXPECT_TRUE(testing::PrivateDev::StillDevice(name, device)) << name;
         }
         EXPECT_EQ(Listing("/dev"), (std::set<std::string>{"null", "zero"}));
         EXPECT_EQ(fs::read_symlink(Settings()), linked);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -14,27 +13,20 @@
 namespace tickora::wayland_e2e {
 namespace {
 
-std::string Saved(int x, int y) {
-    char text[64];
-    std::snprintf(text, sizeof text, "PosX=dword:%08x\nPosY=dword:%08x\n", static_cast<unsigned>(x),
-                  static_cast<unsigned>(y));
-    return text;
-}
-
 TEST_F(SwayDesktop, EachEndOfTheRangeIsShownWholeKeptAndDraggedFrom) {
     constexpr int kMax = 0x7fffffff;
     constexpr int kMin = -kMax - 1;
     const std::pair<int, int> places[] = {{kMax, kMin}, {kMin, kMax}, {kMax, kMax}, {kMin, kMin}};
     for (const auto& [storedX, storedY] : places) {
-        SCOPED_TRACE(Saved(storedX, storedY));
+        SCOPED_TRACE(PlaceLines(storedX, storedY));
         const int shownX = storedX > 0 ? kWidth - kFace : 0;
         const int shownY = storedY > 0 ? kHeight - kFace : 0;
-        StoreSettings(Saved(storedX, storedY));
+        StoreSettings(PlaceLines(storedX, storedY));
         clock = StartClock();
         EXPECT_TRUE(WaitFor([&] { return DialShownAt(shownX, shownY); }));
         kill(clock.pid, SIGTERM);
         EXPECT_EQ(clock.Wait(), 0);
-        EXPECT_NE(Settings().find(Saved(storedX, storedY)), std::string::npos) << Settings();
+        EXPECT_NE(Settings().find(PlaceLines(storedX, storedY)), std::string::npos) << Settings();
 
         // Towards the middle of the output, in two steps.
         const int dx = storedX > 0 ? -100 : 100;
@@ -50,7 +42,7 @@ TEST_F(SwayDesktop, EachEndOfTheRangeIsShownWholeKeptAndDraggedFrom) {
         ASSERT_TRUE(pointer.Tell(to(dx / 2, dy / 2)));
         ASSERT_TRUE(pointer.Tell(to(dx, dy)));
         ASSERT_TRUE(pointer.Tell("release 272"));
-        const std::string dragged = Saved(shownX + dx, shownY + dy);
+        const std::string dragged = PlaceLines(shownX + dx, shownY + dy);
         EXPECT_TRUE(WaitFor([&] { return Settings().find(dragged) != std::string::npos; }))
             << Settings();
         EXPECT_TRUE(WaitFor([&] { return DialShownAt(shownX + dx, shownY + dy); }));

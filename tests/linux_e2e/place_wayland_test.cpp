@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cstdio>
 #include <string>
 
 #include "linux_e2e/sway_desktop.h"
@@ -12,17 +11,10 @@
 namespace tickora::wayland_e2e {
 namespace {
 
-std::string Saved(int x, int y) {
-    char text[64];
-    std::snprintf(text, sizeof text, "PosX=dword:%08x\nPosY=dword:%08x\n", static_cast<unsigned>(x),
-                  static_cast<unsigned>(y));
-    return text;
-}
-
 // The clock stopped for the whole drag handles all its events late, in one
 // go: the surface has not moved under them, and the release's position wins.
 TEST_F(SwayDesktop, ADragHandledLateEndsWhereThePointerLetGo) {
-    StoreSettings(Saved(100, 50));
+    StoreSettings(PlaceLines(100, 50));
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(100, 50); }));
     ASSERT_TRUE(pointer.Tell("move 245 195"));
@@ -33,7 +25,7 @@ TEST_F(SwayDesktop, ADragHandledLateEndsWhereThePointerLetGo) {
     }
     ASSERT_TRUE(pointer.Tell("release 272"));
     kill(clock.pid, SIGCONT);
-    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(200, 120)) != std::string::npos; }))
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(PlaceLines(200, 120)) != std::string::npos; }))
         << Settings();
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(200, 120); }));
 }
@@ -41,7 +33,7 @@ TEST_F(SwayDesktop, ADragHandledLateEndsWhereThePointerLetGo) {
 // A slow drag: the clock follows the pointer at each step before it goes on,
 // however the compositor counts pointer positions while a surface moves.
 TEST_F(SwayDesktop, ASlowDragFollowsThePointerStepByStep) {
-    StoreSettings(Saved(100, 50));
+    StoreSettings(PlaceLines(100, 50));
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(100, 50); }));
     ASSERT_TRUE(pointer.Tell("move 245 195"));
@@ -53,7 +45,7 @@ TEST_F(SwayDesktop, ASlowDragFollowsThePointerStepByStep) {
             << "not under the pointer after " << step;
     }
     ASSERT_TRUE(pointer.Tell("release 272"));
-    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(180, 90)) != std::string::npos; }))
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(PlaceLines(180, 90)) != std::string::npos; }))
         << Settings();
     // Nothing of it is left where it was.
     const Shot shot = Screenshot();
@@ -75,7 +67,7 @@ class TwoOutputs : public SwayDesktop {
 // still on the second output the clock is under it. Let go on the first
 // output, the clock is shown and saved there.
 TEST_F(TwoOutputs, PlacedOnTheSecondOutputAndDraggedOntoTheFirst) {
-    StoreSettings(Saved(1500, 100));
+    StoreSettings(PlaceLines(1500, 100));
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); })) << "not on the second output";
     ASSERT_TRUE(pointer.Tell("move 1645 245"));
@@ -87,21 +79,21 @@ TEST_F(TwoOutputs, PlacedOnTheSecondOutputAndDraggedOntoTheFirst) {
         }
     }
     ASSERT_TRUE(pointer.Tell("release 272"));
-    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(900, 100)) != std::string::npos; }))
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(PlaceLines(900, 100)) != std::string::npos; }))
         << Settings();
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(900, 100); }));
 }
 
 TEST_F(TwoOutputs, APlaceOnNoOutputIsShownWholeOnTheNearestAndKept) {
-    StoreSettings(Saved(5000, 3000));
+    StoreSettings(PlaceLines(5000, 3000));
     clock = StartClock();
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(2 * kWidth - kFace, kHeight - kFace); }));
     clock.End();
-    EXPECT_NE(Settings().find(Saved(5000, 3000)), std::string::npos) << Settings();
+    EXPECT_NE(Settings().find(PlaceLines(5000, 3000)), std::string::npos) << Settings();
 
     // Outputs rearranged while it runs: the second output moves down, away
     // from the place, and back.
-    StoreSettings(Saved(1500, 100));
+    StoreSettings(PlaceLines(1500, 100));
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); }));
     ASSERT_FALSE(SwayMessage({"-r", "output", "HEADLESS-2", "position", "1280", "400"}).empty());
@@ -109,7 +101,7 @@ TEST_F(TwoOutputs, APlaceOnNoOutputIsShownWholeOnTheNearestAndKept) {
     ASSERT_FALSE(SwayMessage({"-r", "output", "HEADLESS-2", "position", "1280", "0"}).empty());
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(1500, 100); })) << "not back at its place";
     clock.End();
-    EXPECT_NE(Settings().find(Saved(1500, 100)), std::string::npos) << Settings();
+    EXPECT_NE(Settings().find(PlaceLines(1500, 100)), std::string::npos) << Settings();
 }
 
 // An output scale of 2: places are in logical pixels, screenshots in device pixels.
@@ -121,11 +113,11 @@ class ScaleTwo : public SwayDesktop {
 };
 
 TEST_F(ScaleTwo, ThePlaceRoundTripsAndADragMovesItInLogicalPixels) {
-    StoreSettings(Saved(100, 50));
+    StoreSettings(PlaceLines(100, 50));
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(200, 100, 2 * kFace); }));
     clock.End();
-    EXPECT_NE(Settings().find(Saved(100, 50)), std::string::npos) << Settings();
+    EXPECT_NE(Settings().find(PlaceLines(100, 50)), std::string::npos) << Settings();
 
     clock = StartClock();
     ASSERT_TRUE(WaitFor([&] { return DialShownAt(200, 100, 2 * kFace); }));
@@ -134,7 +126,7 @@ TEST_F(ScaleTwo, ThePlaceRoundTripsAndADragMovesItInLogicalPixels) {
     ASSERT_TRUE(pointer.Tell("move 275 215"));
     ASSERT_TRUE(pointer.Tell("move 285 225"));
     ASSERT_TRUE(pointer.Tell("release 272"));
-    EXPECT_TRUE(WaitFor([&] { return Settings().find(Saved(140, 80)) != std::string::npos; }))
+    EXPECT_TRUE(WaitFor([&] { return Settings().find(PlaceLines(140, 80)) != std::string::npos; }))
         << Settings();
     EXPECT_TRUE(WaitFor([&] { return DialShownAt(280, 160, 2 * kFace); }));
 }

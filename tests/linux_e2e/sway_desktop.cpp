@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -269,6 +270,13 @@ void SwayDesktop::Click(int x, int y, int button) {
     ASSERT_TRUE(pointer.Tell("move " + std::to_string(x) + " " + std::to_string(y)));
     ASSERT_TRUE(pointer.Tell("press " + std::to_string(button)));
     ASSERT_TRUE(pointer.Tell("release " + std::to_string(button)));
+}
+
+std::string PlaceLines(int x, int y) {
+    char text[64];
+    std::snprintf(text, sizeof text, "PosX=dword:%08x\nPosY=dword:%08x\n", static_cast<unsigned>(x),
+                  static_cast<unsigned>(y));
+    return text;
 }
 
 }  // namespace tickora::wayland_e2e

@@ -27,6 +27,8 @@ constexpr std::uint32_t kWindowColour = 0x00BF00;
 
 bool WaitFor(const std::function<bool()>& check, int milliseconds = 60000);
 std::string ReadFile(const fs::path& path);
+// The lines of a settings file that hold this place.
+std::string PlaceLines(int x, int y);
 
 // A process of the test user's, with its stdin and stdout as pipes.
 struct Child {
