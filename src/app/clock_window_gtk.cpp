@@ -264,6 +264,7 @@ void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer) {
 }
 
 void OnSeenChanged(gpointer window);
+void FrameNow(GtkWidget* window);
 
 void OnRealize(GtkWidget* window, gpointer) {
     // From the start, so that GTK never paints the window (not even before
@@ -284,11 +285,12 @@ void OnMap(GtkWidget* window, gpointer) {
     schedule.awaitingCompositor = false;
     if (!presenter && !x11Presenter) return;
     // Everything to the new subsurface or window, now (on X11 once the
-    // server has mapped it).
+    // server has mapped it), and the timer armed again should it have
+    // stopped for the old surface's frame callback.
     RedrawWholeFrame();
     clockPositions.lastSecondTick = -1;
     clockPositions.lastMinuteStep = -1;
-    if (MayDraw()) Present(window, RenderClock());
+    FrameNow(window);
 }
 
 }  // namespace
@@ -329,8 +331,6 @@ void UpdateQuiet(GtkWidget* window) {
     g_list_free(toplevels);
     presenter->SetQuiet(quiet);
 }
-
-void FrameNow(GtkWidget* window);
 
 // The compositor has shown the last frame again: the surface can be seen,
 // and shows the right time at once.
