@@ -3,7 +3,7 @@
 # Sourced, not run.
 
 TICKORA_PACKAGES=(
-  cmake ninja-build g++ pkg-config file binutils clang-format libx11-dev libxext-dev libxtst-dev
+  cmake ninja-build g++ pkg-config file binutils clang-format libx11-dev libxext-dev libxtst-dev libxss-dev
   googletest libbenchmark-dev clang libclang-rt-14-dev
   libglib2.0-dev libcairo2-dev libgtk-3-dev libpng-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix

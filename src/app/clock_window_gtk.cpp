@@ -1,5 +1,9 @@
 #include "app/clock_window_gtk.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -7,6 +11,7 @@
 #include "app/desktop_gtk.h"
 #include "app/i18n_gtk.h"
 #include "app/time_changes_gtk.h"
+#include "app/visibility_x11.h"
 #include "app/window_mode.h"
 #include "menu/context_menu.h"
 #include "present/present_wayland.h"
@@ -39,6 +44,46 @@ std::unique_ptr<WaylandPresenter> presenter;
 // On X11 they go straight onto the window while it exists, without GTK's
 // paint cycle (GTK then paints nothing; what it invalidates is shown again).
 std::unique_ptr<X11Presenter> x11Presenter;
+
+// While the X11 window cannot be seen the clock makes no frames.
+std::unique_ptr<X11Visibility> x11Visibility;
+
+// When frames are made: at each tick of the frame timer while the clock can
+// be seen, and for events and menu choices in between.
+struct Schedule {
+    guint timer = 0;  // the pending frame timeout
+    // The Wayland presenter's last frame is not shown yet: the compositor
+    // holds its frame callback while the surface cannot be seen.
+    bool awaitingCompositor = false;
+    bool pointerInside = false;
+} schedule;
+
+bool MayDraw() {
+    return (!x11Visibility || x11Visibility->Seen()) && !schedule.awaitingCompositor;
+}
+
+// A test hook: TICKORA_FRAME_TALLY names a file that gets a byte for each
+// frame handed to the window.
+class FrameTally {
+  public:
+    FrameTally() {
+        const char* path = std::getenv("TICKORA_FRAME_TALLY");
+        if (path != nullptr) fd_ = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    }
+    ~FrameTally() {
+        if (fd_ >= 0) close(fd_);
+    }
+    FrameTally(const FrameTally&) = delete;
+    FrameTally& operator=(const FrameTally&) = delete;
+    void Count() const {
+        if (fd_ < 0) return;
+        // A byte lost only miscounts a test.
+        [[maybe_unused]] const ssize_t written = write(fd_, ".", 1);
+    }
+
+  private:
+    int fd_ = -1;
+} frameTally;
 
 bool Composited(GtkWidget* window) {
     return gdk_screen_is_composited(gtk_widget_get_screen(window)) != FALSE;
@@ -86,6 +131,7 @@ void Hold(cairo_surface_t* surface) {
 // so only that much travels to the display server.
 void Present(GtkWidget* window, const std::optional<Frame>& frame) {
     if (!frame) return;
+    frameTally.Count();
     const int scale = DeviceScale();
     const int width = frame->width / scale;
     const int height = frame->height / scale;
@@ -181,8 +227,16 @@ gboolean OnDelete(GtkWidget* window, GdkEvent*, gpointer) {
     return TRUE;
 }
 
-// Every other event also makes a frame attempt, as window messages do on Windows.
+void UpdateQuiet(GtkWidget* window);
+
+// Every other event also makes a frame attempt, as window messages do on
+// Windows, while the clock can be seen.
 gboolean OnAnyEvent(GtkWidget* window, GdkEvent* event, gpointer) {
+    if (event->type == GDK_ENTER_NOTIFY || event->type == GDK_LEAVE_NOTIFY) {
+        schedule.pointerInside = event->type == GDK_ENTER_NOTIFY;
+        UpdateQuiet(window);
+    }
+    if (!MayDraw()) return FALSE;
     switch (event->type) {
         case GDK_EXPOSE:
         case GDK_DELETE:
@@ -204,33 +258,41 @@ void FollowScaleFactor(GtkWidget* window) {
     if (factor == DeviceScale()) return;
     SetDeviceScale(factor);
     clockPositions.lastSecondTick = -1;
-    Present(window, RenderClock());
+    if (MayDraw()) Present(window, RenderClock());
 }
 
 void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer) {
     FollowScaleFactor(window);
 }
 
+void OnSeenChanged(gpointer window);
+void FrameNow(GtkWidget* window);
+
 void OnRealize(GtkWidget* window, gpointer) {
     // From the start, so that GTK never paints the window (not even before
     // it is first mapped).
     x11Presenter = X11Presenter::Create(window);
+    x11Visibility = X11Visibility::Create(window, &OnSeenChanged, window);
     FollowScaleFactor(window);
     UpdateShape(window);
 }
 
 void OnUnrealize(GtkWidget*, gpointer) {
+    x11Visibility.reset();
     x11Presenter.reset();
 }
 
 void OnMap(GtkWidget* window, gpointer) {
     presenter = WaylandPresenter::Create(window);
+    schedule.awaitingCompositor = false;
     if (!presenter && !x11Presenter) return;
-    // Everything to the new subsurface or window, now.
+    // Everything to the new subsurface or window, now (on X11 once the
+    // server has mapped it), and the timer armed again should it have
+    // stopped for the old surface's frame callback.
     RedrawWholeFrame();
     clockPositions.lastSecondTick = -1;
     clockPositions.lastMinuteStep = -1;
-    Present(window, RenderClock());
+    FrameNow(window);
 }
 
 }  // namespace
@@ -246,6 +308,7 @@ namespace {
 // Before GDK takes the surface away.
 void OnUnmap(GtkWidget*, gpointer) {
     presenter.reset();
+    schedule.awaitingCompositor = false;
 }
 
 void OnCompositedChanged(GdkScreen*, gpointer window) {
@@ -255,25 +318,75 @@ void OnCompositedChanged(GdkScreen*, gpointer window) {
     gtk_widget_queue_draw(static_cast<GtkWidget*>(window));
 }
 
-guint frameTimer = 0;  // the pending frame timeout
 std::unique_ptr<TimeChangeWatch> timeChanges;
 
-// Sleeps until the hands can next stand elsewhere: the next tick of the
-// second hand, or the next five-second step when it is not shown.
-gboolean OnFrameTimer(gpointer window) {
-    Present(static_cast<GtkWidget*>(window), RenderClock());
+// The compositor's events may wait for the next tick (see SetQuiet) unless
+// input must not wait: the pointer over the clock, or another window of the
+// clock's shown (the menu, the pass-through note).
+void UpdateQuiet(GtkWidget* window) {
+    if (!presenter) return;
+    bool quiet = !schedule.pointerInside && !schedule.awaitingCompositor;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item != nullptr && quiet; item = item->next) {
+        if (item->data != window && gtk_widget_get_visible(GTK_WIDGET(item->data))) quiet = false;
+    }
+    g_list_free(toplevels);
+    presenter->SetQuiet(quiet);
+}
+
+// The compositor has shown the last frame again: the surface can be seen,
+// and shows the right time at once.
+void OnCompositorShown(void* window) {
+    schedule.awaitingCompositor = false;
+    clockPositions.lastSecondTick = -1;
+    FrameNow(static_cast<GtkWidget*>(window));
+}
+
+gboolean OnFrameTimer(gpointer window);
+
+// A frame now, if the clock can be seen, then sleep until the hands can next
+// stand elsewhere: the next tick of the second hand, or the next five-second
+// step when it is not shown. While it cannot be seen nothing is drawn and no
+// timer runs: the window's visibility or the compositor's frame callback
+// wakes it when it can be seen again.
+void FrameNow(GtkWidget* window) {
+    if (schedule.timer != 0) g_source_remove(schedule.timer);
+    schedule.timer = 0;
+    if (x11Visibility && !x11Visibility->Seen()) return;
+    if (presenter && !presenter->LastFrameShown(&OnCompositorShown, window)) {
+        schedule.awaitingCompositor = true;
+        presenter->SetQuiet(false);
+        return;
+    }
+    Present(window, RenderClock());
     const bool secondHandShown = skinSet.secondHand != nullptr && clockSettings.ShowSeconds;
     const auto delay = MillisecondsToNextChange(ReadLocalTime(), secondHandShown);
-    frameTimer = g_timeout_add(static_cast<guint>(delay), &OnFrameTimer, window);
+    schedule.timer = g_timeout_add(static_cast<guint>(delay), &OnFrameTimer, window);
+    UpdateQuiet(window);
+}
+
+gboolean OnFrameTimer(gpointer window) {
+    schedule.timer = 0;
+    FrameNow(static_cast<GtkWidget*>(window));
     return G_SOURCE_REMOVE;
 }
 
-// The local time jumped: a frame at once, and the sleep counted again from the
-// new time (the pending one was counted from the old).
+void OnSeenChanged(gpointer data) {
+    auto* window = static_cast<GtkWidget*>(data);
+    if (!x11Visibility->Seen()) {
+        if (schedule.timer != 0) g_source_remove(schedule.timer);
+        schedule.timer = 0;
+        return;
+    }
+    // What changed meanwhile (the time, the zone) is shown at once.
+    clockPositions.lastSecondTick = -1;
+    FrameNow(window);
+}
+
+// The local time jumped: a frame at once, even within the same tick.
 void OnTimeChanged(gpointer window) {
     clockPositions.lastSecondTick = -1;
-    if (frameTimer != 0) g_source_remove(frameTimer);
-    OnFrameTimer(window);
+    FrameNow(static_cast<GtkWidget*>(window));
     NameAfterTimeChange();
 }
 
@@ -293,7 +406,8 @@ GtkWidget* CreateClockWindow() {
     GdkScreen* screen = gtk_widget_get_screen(window);
     if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen)) gtk_widget_set_visual(window, rgba);
     gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                      GDK_POINTER_MOTION_MASK | GDK_FOCUS_CHANGE_MASK);
+                                      GDK_POINTER_MOTION_MASK | GDK_FOCUS_CHANGE_MASK |
+                                      GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK);
 
     g_signal_connect(window, "draw", G_CALLBACK(OnDraw), nullptr);
     g_signal_connect(window, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
@@ -319,8 +433,18 @@ GtkWidget* CreateClockWindow() {
     return window;
 }
 
+void ShowMenuChoice(GtkWidget* window) {
+    // The choice may change the size, the opacity, the skin or what is drawn,
+    // while the clock sleeps until the next five-second step (or the time
+    // stands still): the frame is drawn whole, now.
+    clockPositions.lastSecondTick = -1;
+    clockPositions.lastMinuteStep = -1;
+    FrameNow(window);
+}
+
 void StartFrameTimer(GtkWidget* window) {
-    frameTimer = g_timeout_add(10, &OnFrameTimer, window);
+    if (schedule.timer != 0) g_source_remove(schedule.timer);
+    schedule.timer = g_timeout_add(10, &OnFrameTimer, window);
     timeChanges = std::make_unique<TimeChangeWatch>(&OnTimeChanged, window);
 }
 

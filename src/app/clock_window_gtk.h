@@ -12,5 +12,8 @@ GtkWidget* CreateClockWindow();
 // Arms the frame timer: a first tick after 10 ms, then one when the hands can next
 // change, and at once when the local time jumps (a new zone, the clock set).
 void StartFrameTimer(GtkWidget* window);
+// After a menu command: whatever it changed is on screen at once, not with the
+// next change of the hands.
+void ShowMenuChoice(GtkWidget* window);
 
 }  // namespace tickora

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/clock_window_gtk.h"
 #include "app/desktop_gtk.h"
 #include "app/i18n_gtk.h"
 #include "app/session_gtk.h"
@@ -55,6 +56,7 @@ class PopupHost : public MenuHost {
   public:
     PopupHost(GtkWidget* window, Menu model) : window_(window), model_(std::move(model)) {}
 
+    GtkWidget* window() const { return window_; }
     void Quit() override { gtk_main_quit(); }
     void ShowPassThroughNote() override {
         // The note waits for the user; the choice is kept already.
@@ -90,6 +92,7 @@ struct OpenMenu {
 gboolean CarryOutChosen(gpointer command) {
     if (!openMenu.host) return G_SOURCE_REMOVE;
     CarryOutCommand(GPOINTER_TO_UINT(command), *openMenu.host);
+    ShowMenuChoice(openMenu.host->window());
     // Every choice is on disk at once: a clock killed later loses none of them.
     SaveClockSettings();
     return G_SOURCE_REMOVE;

@@ -67,6 +67,9 @@ struct WaylandPresenter::State {
     PixelRect waiting;
     ChangedAreas waitingBands;  // within waiting, when it is one frame's damage
     wl_callback* frameCallback = nullptr;
+    // Waiting for the frame callback to come back.
+    WaylandPresenter::Callback shown = nullptr;
+    void* shownData = nullptr;
 
     guint hold = HoldMilliseconds();
     std::vector<guint> holdTimers;
@@ -128,6 +131,38 @@ void OnFrameDone(void* data, wl_callback* callback, std::uint32_t) {
     wl_callback_destroy(callback);
     state->frameCallback = nullptr;
     state->Show();
+    const WaylandPresenter::Callback shown = state->shown;
+    state->shown = nullptr;
+    if (shown != nullptr) shown(state->shownData);
+}
+
+// The main loop's poll, which leaves the compositor's socket out while the
+// clock is quiet and its next wake-up near; whatever wakes it also takes what
+// the socket holds by then (GDK reads and dispatches it as usual).
+struct QuietPoll {
+    GPollFunc poll = nullptr;  // GLib's own
+    int fd = -1;               // the display's socket while quiet
+} quietPoll;
+
+// How long the compositor's events may wait for the clock's next wake-up.
+constexpr gint kQuietMilliseconds = 100;
+
+gint PollQuietly(GPollFD* fds, guint count, gint timeout) {
+    GPollFD* socket = nullptr;
+    if (quietPoll.fd >= 0 && timeout > 0 && timeout <= kQuietMilliseconds) {
+        for (guint index = 0; index < count; ++index) {
+            if (fds[index].fd == quietPoll.fd && (fds[index].events & G_IO_IN) != 0) {
+                socket = &fds[index];
+            }
+        }
+    }
+    if (socket == nullptr) return quietPoll.poll(fds, count, timeout);
+    // Errors and hang-ups are still reported.
+    socket->events &= ~G_IO_IN;
+    const gint ready = quietPoll.poll(fds, count, timeout);
+    socket->events |= G_IO_IN;
+    if (ready < 0) return ready;
+    return quietPoll.poll(fds, count, 0);
 }
 
 const wl_callback_listener kFrameListener{&OnFrameDone};
@@ -135,6 +170,7 @@ const wl_callback_listener kFrameListener{&OnFrameDone};
 }  // namespace
 
 WaylandPresenter::State::~State() {
+    quietPoll.fd = -1;
     for (guint timer : holdTimers) g_source_remove(timer);
     if (frameCallback != nullptr) wl_callback_destroy(frameCallback);
     DropPool();
@@ -316,6 +352,24 @@ void WaylandPresenter::Present(const Frame& frame) {
     state.waitingBands = state.waiting.Empty() && !whole ? frame.changed : ChangedAreas{};
     state.waiting = Union(state.waiting, damage);
     state.Show();
+}
+
+bool WaylandPresenter::LastFrameShown(Callback shown, void* data) {
+    State& state = *state_;
+    // Events the loop read in this wake-up may not have been dispatched yet.
+    wl_display_dispatch_pending(state.display);
+    if (state.frameCallback == nullptr) return true;
+    state.shown = shown;
+    state.shownData = data;
+    return false;
+}
+
+void WaylandPresenter::SetQuiet(bool quiet) {
+    if (quietPoll.poll == nullptr) {
+        quietPoll.poll = g_main_context_get_poll_func(nullptr);
+        g_main_context_set_poll_func(nullptr, &PollQuietly);
+    }
+    quietPoll.fd = quiet ? wl_display_get_fd(state_->display) : -1;
 }
 
 void WaylandPresenter::Shift(int x, int y, bool atOnce) {

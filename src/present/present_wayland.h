@@ -30,6 +30,21 @@ class WaylandPresenter {
     // held until a newer frame replaces it.
     void Present(const Frame& frame);
 
+    // Whether the compositor has shown the last frame given to it (its frame
+    // callback came back), after taking the events the loop has read. A
+    // compositor holds the callback while the surface cannot be seen (under a
+    // fullscreen window, an output powered off, a locked session): then
+    // shown(data) is called once it comes back.
+    using Callback = void (*)(void* data);
+    bool LastFrameShown(Callback shown, void* data);
+
+    // Quiet: the compositor's events alone do not wake the clock while its
+    // next wake-up is near (within a tick); they are read when it wakes. Frame
+    // callbacks and buffer releases then come with the next tick instead of
+    // waking the clock once more each. Input would wait as long: the caller
+    // turns it off while the pointer is over the clock or a menu is open.
+    void SetQuiet(bool quiet);
+
     // Shows the frames x, y (logical pixels) from the window's own surface: at
     // once, or with the window's next commit. The window can stay where it is
     // while the clock is dragged, so pointer positions keep their meaning.

@@ -1,8 +1,11 @@
 // A mouse for a headless compositor, which has none: a virtual pointer driven
 // by lines on stdin ("move X Y", "press B", "release B", B a Linux button
-// code). Each line is answered with "ok" once the compositor has taken it.
+// code; "later MS": the next event stamped that much later). Each line is
+// answered with "ok" once the compositor has taken it.
 #include <wayland-client.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -52,14 +55,23 @@ int main(int argc, char** argv) {
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
     wl_display_roundtrip(display);
     std::cout << "ready" << std::endl;
+    // Milliseconds as a device stamps its events: menus tell a click from a
+    // press-drag-release by them.
+    const auto start = std::chrono::steady_clock::now();
     std::uint32_t time = 0;
     for (std::string line; std::getline(std::cin, line);) {
         std::istringstream words(line);
         std::string verb;
         std::uint32_t a = 0, b = 0;
         words >> verb >> a >> b;
-        time += 10;
-        if (verb == "move") {
+        time = std::max(time + 1, static_cast<std::uint32_t>(
+                                      std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - start)
+                                          .count()));
+        if (verb == "later") {
+            // As if the user waited that long first (without waiting).
+            time += a;
+        } else if (verb == "move") {
             zwlr_virtual_pointer_v1_motion_absolute(pointer, time, a, b, width, height);
         } else if (verb == "press" || verb == "release") {
             zwlr_virtual_pointer_v1_button(pointer, time, a, verb == "press" ? 1 : 0);
