@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "linux_e2e/clock_user.h"
+#include "linux_e2e/window_pixels.h"
 #include "linux_e2e/x_probe.h"
 
 namespace tickora::linux_e2e {
@@ -83,22 +84,8 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
         const bool composited = GetParam() == Server::kComposited;
         int worst = 256;
         const bool same = WaitFor([&] {
-            const std::vector<std::uint32_t> shown = probe->WindowPixels(window, size, size);
-            if (shown.empty() || cairo_image_surface_get_width(expected) != size) return false;
-            worst = 0;
-            for (int y = 0; y < size; ++y) {
-                const auto* row = reinterpret_cast<const std::uint32_t*>(
-                    cairo_image_surface_get_data(expected) +
-                    y * cairo_image_surface_get_stride(expected));
-                for (int x = 0; x < size; ++x) {
-                    if (!composited && row[x] >> 24 != 0xFF) continue;
-                    for (int shift = 0; shift < (composited ? 32 : 24); shift += 8) {
-                        worst = std::max(
-                            worst, std::abs(static_cast<int>(row[x] >> shift & 0xFF) -
-                                            static_cast<int>(shown[y * size + x] >> shift & 0xFF)));
-                    }
-                }
-            }
+            worst = LargestByteDifference(expected, probe->WindowPixels(window, size, size), size,
+                                          composited);
             return worst <= 1;
         });
         cairo_surface_destroy(expected);
