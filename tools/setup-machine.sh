@@ -35,7 +35,10 @@ start_xvfb() {
   local logdir=$1 number
   for number in $(seq 91 140); do
     [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$logdir/xvfb.log" 2>&1 &
+    # -noreset: by default the server starts itself over whenever its last
+    # client leaves, between two tests, and a test that connects meanwhile
+    # can be turned away.
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$logdir/xvfb.log" 2>&1 &
     TICKORA_XVFB_PID=$!
     for _ in $(seq 1 50); do
       [[ -e /tmp/.X11-unix/X$number ]] && break

@@ -174,6 +174,35 @@ gboolean OnConfigure(GtkWidget* window, GdkEvent*, gpointer) {
     return FALSE;
 }
 
+// A press on the clock becomes the window manager's move only once the
+// pointer moves with the button held. Asked for at the press itself, a move
+// that reaches the manager after a quick click's release (a busy machine, a
+// clock at idle priority) leaves the manager moving the window with no button
+// held, until the next click.
+struct X11Press {
+    bool pending = false;
+    guint button = 0;
+    double x = 0;  // in the window
+    double y = 0;
+    double rootX = 0;
+    double rootY = 0;
+} x11Press;
+
+gboolean OnX11Motion(GtkWidget* window, GdkEventMotion* motion, gpointer) {
+    if (!x11Press.pending || (motion->state & GDK_BUTTON1_MASK) == 0) return FALSE;
+    if (!gtk_drag_check_threshold(window, static_cast<gint>(x11Press.x),
+                                  static_cast<gint>(x11Press.y), static_cast<gint>(motion->x),
+                                  static_cast<gint>(motion->y))) {
+        return FALSE;
+    }
+    x11Press.pending = false;
+    // From where the button went down: the window catches up with the pointer.
+    gtk_window_begin_move_drag(GTK_WINDOW(window), static_cast<gint>(x11Press.button),
+                               static_cast<gint>(x11Press.rootX), static_cast<gint>(x11Press.rootY),
+                               motion->time);
+    return TRUE;
+}
+
 void ShowOnX11(GtkWidget* window, const PlacePoint& place) {
     if (x11.shownKnown && place == x11.shown) return;
     x11.shown = place;
@@ -331,6 +360,7 @@ void PlaceClockWindow(GtkWidget* window) {
         gtk_widget_add_events(window, GDK_STRUCTURE_MASK | GDK_LEAVE_NOTIFY_MASK);
         g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), nullptr);
         g_signal_connect(window, "leave-notify-event", G_CALLBACK(OnLeave), nullptr);
+        g_signal_connect(window, "motion-notify-event", G_CALLBACK(OnX11Motion), nullptr);
         g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), nullptr);
         g_signal_connect(window, "unmap-event", G_CALLBACK(OnUnmapped), nullptr);
         SpareFromShowDesktop(window);
@@ -372,15 +402,15 @@ void BeginClockMove(GtkWidget* window, GdkEventButton* press) {
         layer.pressY = press->y;
         return;
     }
-    // The window manager moves the window; its configure events tell the clock.
+    // The window manager moves the window once the pointer moves with the
+    // button held; its configure events tell the clock.
     TakeUsersHand();
-    gtk_window_begin_move_drag(GTK_WINDOW(window), static_cast<gint>(press->button),
-                               static_cast<gint>(press->x_root), static_cast<gint>(press->y_root),
-                               press->time);
+    x11Press = {true, press->button, press->x, press->y, press->x_root, press->y_root};
 }
 
 void EndClockMove(GtkWidget* window, GdkEventButton* release) {
     if (release->button != GDK_BUTTON_PRIMARY) return;
+    x11Press.pending = false;
     if (layer.dragging) {
         // A Wayland button event carries no position: GDK gives it the last
         // motion's, in the same unmoved surface.

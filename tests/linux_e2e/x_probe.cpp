@@ -5,6 +5,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -177,6 +178,26 @@ bool XProbe::CompositorRunning() {
     return XGetSelectionOwner(display_, XInternAtom(display_, name.c_str(), False)) != None;
 }
 
+// GTK marks its menus so; window managers keep override-redirect windows of
+// their own too (xfwm4 on the screen's edges), which are no menu.
+static bool IsMenu(Display* display, Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    bool menu = false;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), 0,
+                           8, False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && format == 32) {
+        const auto* types = reinterpret_cast<const Atom*>(data);
+        const Atom popupMenu = XInternAtom(display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+        menu = std::find(types, types + count, popupMenu) != types + count;
+    }
+    if (data != nullptr) XFree(data);
+    return menu;
+}
+
 std::vector<std::uint32_t> XProbe::PopupPicture() {
     Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
@@ -185,7 +206,8 @@ std::vector<std::uint32_t> XProbe::PopupPicture() {
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes{};
         if (XGetWindowAttributes(display_, children[i], &attributes) &&
-            attributes.map_state == IsViewable && attributes.override_redirect) {
+            attributes.map_state == IsViewable && attributes.override_redirect &&
+            IsMenu(display_, children[i])) {
             const auto pixels = WindowPixels(children[i], attributes.width, attributes.height);
             picture.push_back(static_cast<std::uint32_t>(children[i]));
             picture.insert(picture.end(), pixels.begin(), pixels.end());

@@ -46,9 +46,10 @@ class XProbe {
     void ClickAt(int x, int y, unsigned button);
     // Whether a compositing manager has taken the screen.
     bool CompositorRunning();
-    // Whether a popup (an override-redirect window, as menus are) is shown.
+    // Whether a menu (an override-redirect window GTK marks as a popup menu)
+    // is shown.
     bool PopupShown();
-    // The shown popups' pixels (empty when none is shown).
+    // The shown menus' pixels (empty when none is shown).
     std::vector<std::uint32_t> PopupPicture();
     // Presses each key once the menu has shown what the one before did (a
     // highlight moved, a submenu opened, the menu closed); false when a key
