@@ -91,7 +91,12 @@ TEST_P(DesktopX11, OnEveryWorkspaceInItsBandAndThroughShowDesktop) {
     ASSERT_TRUE(
         WaitFor([&] { return Viewable(display, other) && StackingIndex(display, other) >= 0; }));
 
+    // The clock handles the click late, after its release (as on a busy
+    // machine): it must not leave the manager moving the window, which would
+    // swallow the next click (the menu's, below).
+    kill(clock.pid, SIGSTOP);
     probe.ClickAt(100 + 60, 50 + 60, 1);
+    kill(clock.pid, SIGCONT);
     EXPECT_TRUE(WaitFor([&] {
         return CardinalProperty(display, root, "_NET_ACTIVE_WINDOW", XA_WINDOW) ==
                static_cast<long>(window);
