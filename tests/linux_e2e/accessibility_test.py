@@ -242,7 +242,7 @@ def main():
     try:
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                                 "1024x768x24", "-nolisten", "tcp"], pass_fds=[write_end],
+                                 "1024x768x24", "-nolisten", "tcp", "-noreset"], pass_fds=[write_end],
                                 stderr=subprocess.DEVNULL)
         started.append(xvfb)
         os.close(write_end)

@@ -265,8 +265,8 @@ INSTANTIATE_TEST_SUITE_P(Compositing, LinuxClock, ::testing::Values(false, true)
 // with no signal first).
 TEST(LinuxClockDisplay, XServerGoneSavesTheRunAndWritesTheAutostartEntry) {
     const std::string name = FreeDisplayName(140);
-    pid_t server =
-        Spawn({"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-screen", "0", "800x600x24"}, {});
+    pid_t server = Spawn(
+        {"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-noreset", "-screen", "0", "800x600x24"}, {});
     ClockUser user;
     pid_t clock = -1;
     struct Ends {

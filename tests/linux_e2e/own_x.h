@@ -51,7 +51,9 @@ struct OwnX {
             if (!DisplayNumberFree(number)) continue;
             std::vector<std::string> argv{command[0], candidate};
             argv.insert(argv.end(), command.begin() + 1, command.end());
-            argv.insert(argv.end(), {"-nolisten", "tcp"});
+            // -noreset: a server left by its last client does not start over,
+            // which would turn away a client connecting meanwhile.
+            argv.insert(argv.end(), {"-nolisten", "tcp", "-noreset"});
             server = Owned(Spawn(argv, env));
             // Another server may have taken the number meanwhile: then this one ends.
             if (WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(number)); },

@@ -57,7 +57,7 @@ class PlaceExtremes : public ::testing::Test, public ClockUser {
             server =
                 Spawn({"/usr/bin/Xvfb", name, "-screen", "0",
                        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
-                       "-nolisten", "tcp"},
+                       "-nolisten", "tcp", "-noreset"},
                       {});
             if (WaitFor([&] { return fs::exists("/tmp/.X11-unix/X" + name.substr(1)); }, 10000) &&
                 waitpid(server, nullptr, WNOHANG) == 0) {

@@ -38,8 +38,8 @@ class X11Frames : public ::testing::TestWithParam<Server>, public ClockUser {
         if (GetParam() == Server::kDepth24WithoutShm) {
             displayName = FreeDisplayName(160);
             // Without Composite the server offers no 32-bit visual.
-            server = Spawn({"/usr/bin/Xvfb", displayName, "-nolisten", "tcp", "-screen", "0",
-                            "800x600x24", "-extension", "Composite", "-extension", "MIT-SHM"},
+            server = Spawn({"/usr/bin/Xvfb", displayName, "-nolisten", "tcp", "-noreset", "-screen",
+                            "0", "800x600x24", "-extension", "Composite", "-extension", "MIT-SHM"},
                            {});
             ASSERT_TRUE(WaitFor([&] {
                 probe = std::make_unique<XProbe>(displayName.c_str());

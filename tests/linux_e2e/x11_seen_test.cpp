@@ -36,8 +36,9 @@ class X11Seen : public ::testing::Test, public ClockUser {
   protected:
     void SetUp() override {
         displayName = FreeDisplayName(160);
-        server = Spawn(
-            {"/usr/bin/Xvfb", displayName, "-nolisten", "tcp", "-screen", "0", "800x600x24"}, {});
+        server = Spawn({"/usr/bin/Xvfb", displayName, "-nolisten", "tcp", "-noreset", "-screen",
+                        "0", "800x600x24"},
+                       {});
         ASSERT_TRUE(WaitFor([&] {
             probe = std::make_unique<XProbe>(displayName.c_str());
             return probe->display() != nullptr;
