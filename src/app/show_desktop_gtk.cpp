@@ -5,6 +5,7 @@
 // is a normal window again afterwards, which the manager moves for the user.
 // Managers that leave the clock alone (xfwm4) see no change at all.
 #include <cstdint>
+#include <vector>
 
 #include "app/desktop_gtk.h"
 #include "app/session_gtk.h"
@@ -13,6 +14,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
+
+#include "app/x11_property.h"
 
 namespace tickora {
 namespace {
@@ -24,21 +27,10 @@ struct ShowDesktop {
 } showDesktop;
 
 bool DesktopShown(GdkDisplay* display) {
-    Display* xdisplay = GDK_DISPLAY_XDISPLAY(display);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const bool read =
-        XGetWindowProperty(xdisplay, DefaultRootWindow(xdisplay),
-                           gdk_x11_get_xatom_by_name_for_display(display, "_NET_SHOWING_DESKTOP"),
-                           0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) == Success &&
-        data != nullptr && format == 32 && count == 1;
-    const bool shown = read && *reinterpret_cast<long*>(data) != 0;
-    if (data != nullptr) XFree(data);
-    return shown;
+    const std::vector<long> items = WindowPropertyItems(
+        display, DefaultRootWindow(GDK_DISPLAY_XDISPLAY(display)),
+        gdk_x11_get_xatom_by_name_for_display(display, "_NET_SHOWING_DESKTOP"), XA_CARDINAL);
+    return !items.empty() && items[0] != 0;
 }
 
 bool Viewable(GdkWindow* window) {

@@ -8,6 +8,8 @@
 #include <X11/extensions/scrnsaver.h>
 #include <gdk/gdkx.h>
 
+#include "app/x11_property.h"
+
 namespace tickora {
 
 struct X11Visibility::State {
@@ -33,26 +35,6 @@ struct X11Visibility::State {
 };
 
 namespace {
-
-// The property's 32-bit items (empty when it is missing or the window gone).
-std::vector<long> Items(X11Visibility::State& state, Atom property, Atom type) {
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    gdk_x11_display_error_trap_push(state.gdkDisplay);
-    const int status = XGetWindowProperty(state.display, state.window, property, 0, 64, False, type,
-                                          &actualType, &format, &count, &after, &data);
-    gdk_x11_display_error_trap_pop_ignored(state.gdkDisplay);
-    std::vector<long> items;
-    if (status == Success && data != nullptr && format == 32) {
-        const auto* values = reinterpret_cast<const long*>(data);
-        items.assign(values, values + count);
-    }
-    if (data != nullptr) XFree(data);
-    return items;
-}
 
 GdkFilterReturn OnEvent(GdkXEvent* native, GdkEvent*, gpointer data) {
     auto* state = static_cast<X11Visibility::State*>(data);
@@ -81,13 +63,13 @@ GdkFilterReturn OnEvent(GdkXEvent* native, GdkEvent*, gpointer data) {
 }  // namespace
 
 void X11Visibility::State::ReadWmState() {
-    const std::vector<long> items = Items(*this, wmState, wmState);
+    const std::vector<long> items = WindowPropertyItems(gdkDisplay, window, wmState, wmState);
     iconic = !items.empty() && items[0] == IconicState;
 }
 
 void X11Visibility::State::ReadNetWmState() {
     hidden = false;
-    for (long atom : Items(*this, netWmState, XA_ATOM)) {
+    for (long atom : WindowPropertyItems(gdkDisplay, window, netWmState, XA_ATOM)) {
         if (static_cast<Atom>(atom) == netHidden) hidden = true;
     }
 }
